@@ -1,0 +1,69 @@
+# `make run` and `make test` work on a fresh Debian 12 machine: run as root, they first install
+# whatever Debian packages the build needs and the machine lacks.
+
+BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
+FUZZ_SECONDS ?= 20
+
+PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
+CLANG_PACKAGES := clang libclang-rt-14-dev
+BENCH_PACKAGES := hyperfine time
+
+.PHONY: run test build configure deps sanitize fuzz bench format
+
+define install_missing
+	@missing=$$(for p in $(1); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
+	done); \
+	if [ -n "$$missing" ] && command -v apt-get >/dev/null; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing: $$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+	      --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing Debian packages: $$missing (run make as root, or install them)"; exit 1; \
+	  fi; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+# Until the window exists, the converter is the program there is to start.
+run: build
+	$(BUILD_DIR)/bin/brackwater-export --help
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+# The test suite once more under AddressSanitizer and UndefinedBehaviorSanitizer, built with
+# clang so that the fuzz targets come from the same build.
+sanitize:
+	$(call install_missing,$(PACKAGES) $(CLANG_PACKAGES))
+	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DBRACKWATER_SANITIZE=ON -DBRACKWATER_FUZZ=ON -DBRACKWATER_BENCH=OFF
+	cmake --build $(SANITIZE_DIR)
+	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+
+# Each fuzz target for FUZZ_SECONDS, seeded with the example and test notes files.
+fuzz: sanitize
+	@for target in $(SANITIZE_DIR)/fuzz/fuzz_*; do \
+	  [ -x "$$target" ] || continue; \
+	  corpus=$(SANITIZE_DIR)/corpus/$$(basename $$target); \
+	  mkdir -p $$corpus && cp examples/*.adr tests/data/*.adr $$corpus/; \
+	  echo "== $$target ($(FUZZ_SECONDS) s)"; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus || exit 1; \
+	done
+
+bench: build
+	$(call install_missing,$(BENCH_PACKAGES))
+	bench/run $(BUILD_DIR)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i

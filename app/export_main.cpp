@@ -1,0 +1,148 @@
+// brackwater-export: the notes conversion from the command line, with the same rules as a Save
+// in the window.
+
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "notes_export/export_file.h"
+#include "notes_export/export_paths.h"
+#include "notes_export/notes_conversion.h"
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
+
+namespace {
+
+using namespace brackwater;
+
+constexpr std::string_view kProgram = "brackwater-export";
+constexpr std::string_view kUsage = "usage: brackwater-export NOTES [-o OUTPUT]\n";
+constexpr std::string_view kHelp =
+    "\n"
+    "Exports every note of an Opera notes file (notes.adr) into one plain text file.\n"
+    "\n"
+    "  -o OUTPUT   write the export to OUTPUT, with \".txt\" appended unless it ends in it;\n"
+    "              without -o, the export goes beside NOTES, with \".adr\" turned into \".txt\"\n"
+    "  --help      show this help and exit\n"
+    "  --version   show the version and exit\n"
+    "\n"
+    "The export is written in the character set of the locale, or in UTF-8 with a byte-order\n"
+    "mark when that cannot hold every character. It replaces an earlier file only once it is\n"
+    "complete, and never the notes file itself. The header carries the current date and time,\n"
+    "or those of SOURCE_DATE_EPOCH when that is set.\n";
+
+constexpr int kFailed = 1;
+constexpr int kBadUsage = 2;
+
+struct Arguments {
+  std::filesystem::path notes;
+  std::optional<std::filesystem::path> output;
+};
+
+void Print(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+int Fail(std::string_view message) {
+  Print(stderr, std::string(kProgram) + ": " + std::string(message) + "\n");
+  return kFailed;
+}
+
+// Returns the exit status when the run ends here (help, version, bad usage).
+std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
+  bool options = true;
+  std::optional<std::filesystem::path> notes;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (options && arg == "--help") {
+      Print(stdout, std::string(kUsage) + std::string(kHelp));
+      return 0;
+    }
+    if (options && arg == "--version") {
+      Print(stdout, std::string(kProgram) + " " + BRACKWATER_VERSION + "\n");
+      return 0;
+    }
+    if (options && arg == "--") {
+      options = false;
+    } else if (options && arg == "-o" && i + 1 < argc && !arguments.output) {
+      arguments.output = argv[++i];
+    } else if ((options && arg.starts_with("-") && arg != "-") || notes) {
+      Print(stderr, kUsage);
+      return kBadUsage;
+    } else {
+      notes = arg;
+    }
+  }
+  if (!notes) {
+    Print(stderr, kUsage);
+    return kBadUsage;
+  }
+  arguments.notes = *notes;
+  return std::nullopt;
+}
+
+// The moment the header names: SOURCE_DATE_EPOCH (in UTC, as reproducible builds have it), or
+// the current local time.
+std::optional<DateTimeText> HeaderDateTime() {
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (epoch == nullptr) return FormatDateTime(std::time(nullptr), TimeZone::kLocal);
+  const std::string_view text = epoch;
+  std::time_t seconds{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || seconds < 0) {
+    return std::nullopt;
+  }
+  return FormatDateTime(seconds, TimeZone::kUtc);
+}
+
+int Run(const Arguments& arguments) {
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(arguments.notes);
+  } catch (const FileError& error) {
+    return Fail("cannot read " + error.Path().string() + ": " + error.Reason());
+  }
+  if (bytes.empty()) {
+    return Fail("cannot export " + arguments.notes.string() +
+                ": the notes file is empty, so it holds no notes");
+  }
+  const std::optional<DateTimeText> moment = HeaderDateTime();
+  if (!moment) return Fail("SOURCE_DATE_EPOCH is not a whole number of seconds");
+
+  const std::u16string inputPath = PathToText(arguments.notes);
+  const std::u16string outputPath = FinalExportPath(
+      arguments.output ? PathToText(*arguments.output) : u"", DefaultExportPath(inputPath));
+  const std::filesystem::path output = TextToPath(outputPath);
+  auto produce = [&](const ExportSink& sink) {
+    StreamNotesExport(bytes, inputPath, moment->date, moment->time, sink);
+  };
+  try {
+    WriteExportFile(output, produce, arguments.notes, SystemCodePage());
+  } catch (const FileError& error) {
+    return Fail("cannot write " + error.Path().string() + ": " + error.Reason());
+  }
+  Print(stdout, "File saved as " + output.string() + "\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  Arguments arguments;
+  if (const std::optional<int> status = ParseArguments(argc, argv, arguments)) return *status;
+  try {
+    return Run(arguments);
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  }
+}

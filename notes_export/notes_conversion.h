@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brackwater {
+
+// Receives the export text piece by piece, in order.
+using ExportSink = std::function<void(std::u16string_view piece)>;
+
+// The export text of a notes file: its header, naming `inputPath` and the date and time texts,
+// and one block per note. Nothing when the file has no bytes.
+std::optional<std::u16string> ExportNotesText(std::string_view notesBytes,
+                                              std::u16string_view inputPath,
+                                              std::u16string_view dateText,
+                                              std::u16string_view timeText);
+
+// The same export text, handed to `sink` in pieces that end between notes, so that a large
+// export is never held whole. False, with nothing handed on, when the file has no bytes.
+bool StreamNotesExport(std::string_view notesBytes, std::u16string_view inputPath,
+                       std::u16string_view dateText, std::u16string_view timeText,
+                       const ExportSink& sink);
+
+// The notes part of the export: one block per note of the decoded notes text.
+std::u16string ExtractNotes(std::u16string_view workText);
+
+}  // namespace brackwater

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace brackwater {
+
+struct DateTimeText {
+  std::u16string date;  // the user's short date format
+  std::u16string time;  // the user's long time format
+};
+
+enum class TimeZone { kLocal, kUtc };
+
+// The moment as the user's locale (set from the environment by the program at start) writes it.
+DateTimeText FormatDateTime(std::time_t moment, TimeZone zone);
+
+}  // namespace brackwater

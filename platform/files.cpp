@@ -1,0 +1,135 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "platform/text_codec.h"
+
+namespace brackwater {
+namespace {
+
+std::string Reason(int error) { return std::strerror(error); }
+
+// The one close of a descriptor; a second close after EINTR could close someone else's file.
+int CloseOnce(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
+
+}  // namespace
+
+FileError::FileError(std::filesystem::path path, std::string reason)
+    : std::runtime_error(path.string() + ": " + reason),
+      path_(std::move(path)),
+      reason_(std::move(reason)) {}
+
+std::u16string PathToText(const std::filesystem::path& path) {
+  return Utf8ToUtf16(path.native(), Utf8Errors::kEscape);
+}
+
+std::filesystem::path TextToPath(std::u16string_view text) {
+  return Utf16ToUtf8(text, Utf8Errors::kEscape);
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError(path, Reason(errno));
+  // One byte past the size taken lets the read that finds the end fit without growing; pipes
+  // have no size, and a file may grow while it is read.
+  struct stat info {};
+  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  std::string bytes(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536, '\0');
+  std::size_t used = 0;
+  for (;;) {
+    if (used == bytes.size()) bytes.resize(2 * bytes.size());
+    const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      throw FileError(path, Reason(error));
+    }
+    used += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  bytes.resize(used);
+  return bytes;
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+ReplacingFile::ReplacingFile(std::filesystem::path destination)
+    : destination_(std::move(destination)), target_(destination_) {
+  std::error_code error;
+  if (std::filesystem::is_symlink(destination_, error)) {
+    const auto resolved = std::filesystem::canonical(destination_, error);
+    if (!error) target_ = resolved;
+  }
+  struct stat info {};
+  const bool exists = ::stat(target_.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) Fail(EISDIR);
+  if (exists && !S_ISREG(info.st_mode)) {
+    // A device or a pipe cannot be replaced, and holds nothing that a failure could lose.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) Fail(errno);
+    return;
+  }
+  // A file that may not be written stays as it is, as it would without the detour.
+  if (exists && ::access(target_.c_str(), W_OK) != 0) Fail(errno);
+
+  std::string pattern =
+      (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+  fd_ = ::mkstemp(pattern.data());
+  if (fd_ < 0) Fail(errno);
+  temporary_ = pattern;
+  mode_t mode;
+  if (exists) {
+    mode = info.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd_, mode) != 0) Fail(errno);
+}
+
+ReplacingFile::~ReplacingFile() { Discard(); }
+
+void ReplacingFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd_, bytes.data(), bytes.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+}
+
+void ReplacingFile::Commit() {
+  const int fd = std::exchange(fd_, -1);
+  // Space that runs out at the last moment shows only here, on some file systems.
+  if (const int error = CloseOnce(fd)) Fail(error);
+  if (temporary_.empty()) return;
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
+  temporary_.clear();
+}
+
+void ReplacingFile::Fail(int error) {
+  Discard();
+  throw FileError(destination_, Reason(error));
+}
+
+void ReplacingFile::Discard() {
+  if (fd_ >= 0) CloseOnce(std::exchange(fd_, -1));
+  if (!temporary_.empty()) ::unlink(std::exchange(temporary_, {}).c_str());
+}
+
+}  // namespace brackwater

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace brackwater {
+
+// A file operation that failed: the file as the caller named it, and the system's reason.
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::filesystem::path path, std::string reason);
+  const std::filesystem::path& Path() const { return path_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::filesystem::path path_;
+  std::string reason_;
+};
+
+// File names as text and back. Names that are not UTF-8 keep their bytes through the trip.
+std::u16string PathToText(const std::filesystem::path& path);
+std::filesystem::path TextToPath(std::u16string_view text);
+
+std::string ReadWholeFile(const std::filesystem::path& path);
+
+// Whether both names lead to the same file (links followed). False when either is missing.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Writes a file in full beside its destination and puts it in place only when it is complete,
+// so that whatever was at the destination before survives any failure. A destination that is
+// a symbolic link is written through; one that is a device or a pipe is written directly.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::filesystem::path destination);
+  // Without a Commit, nothing at the destination changes.
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  [[noreturn]] void Fail(int error);
+  void Discard();
+
+  std::filesystem::path destination_;  // as named, for messages
+  std::filesystem::path target_;       // the file that is replaced, links resolved
+  std::filesystem::path temporary_;    // empty when writing directly
+  int fd_ = -1;
+};
+
+}  // namespace brackwater

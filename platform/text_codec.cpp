@@ -1,0 +1,154 @@
+#include "platform/text_codec.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace brackwater {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// The well-formed sequences of UTF-8: their length by lead byte, and the range of the second
+// byte, which is narrower than 80..BF where overlongs, surrogates or values past U+10FFFF would
+// start.
+struct Lead {
+  int length;  // 0: no sequence starts with this byte
+  unsigned char low;
+  unsigned char high;
+};
+
+constexpr Lead LeadOf(unsigned char b) {
+  if (b >= 0xC2 && b <= 0xDF) return {2, 0x80, 0xBF};
+  if (b == 0xE0) return {3, 0xA0, 0xBF};
+  if (b == 0xED) return {3, 0x80, 0x9F};
+  if (b >= 0xE1 && b <= 0xEF) return {3, 0x80, 0xBF};
+  if (b == 0xF0) return {4, 0x90, 0xBF};
+  if (b >= 0xF1 && b <= 0xF3) return {4, 0x80, 0xBF};
+  if (b == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+constexpr std::uint64_t kHighBits8 = 0x8080808080808080;
+constexpr std::uint64_t kHighBits16 = 0xFF80FF80FF80FF80;
+
+}  // namespace
+
+void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors errors) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const end = p + bytes.size();
+  const std::size_t base = out.size();
+  // Every unit written consumes at least one byte, so this is enough in every case.
+  out.resize(base + bytes.size());
+  char16_t* o = out.data() + base;
+
+  while (p < end) {
+    if (end - p >= 8) {
+      std::uint64_t block;
+      std::memcpy(&block, p, 8);
+      if ((block & kHighBits8) == 0) {
+        for (int i = 0; i < 8; ++i) o[i] = p[i];
+        p += 8;
+        o += 8;
+        continue;
+      }
+    }
+    const unsigned char b = *p;
+    if (b < 0x80) {
+      *o++ = b;
+      ++p;
+      continue;
+    }
+    const Lead lead = LeadOf(b);
+    int seen = 1;
+    char32_t cp = b & (0x7F >> lead.length);
+    if (lead.length != 0 && end - p > 1 && p[1] >= lead.low && p[1] <= lead.high) {
+      cp = (cp << 6) | (p[1] & 0x3F);
+      seen = 2;
+      while (seen < lead.length && end - p > seen && (p[seen] & 0xC0) == 0x80) {
+        cp = (cp << 6) | (p[seen] & 0x3F);
+        ++seen;
+      }
+    }
+    if (seen == lead.length) {
+      if (cp < 0x10000) {
+        *o++ = static_cast<char16_t>(cp);
+      } else {
+        cp -= 0x10000;
+        *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      }
+    } else if (errors == Utf8Errors::kReplace) {
+      *o++ = kReplacement;
+    } else {
+      for (int i = 0; i < seen; ++i) *o++ = static_cast<char16_t>(0xDC00 + p[i]);
+    }
+    p += seen;
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+std::u16string Utf8ToUtf16(std::string_view bytes, Utf8Errors errors) {
+  std::u16string text;
+  AppendUtf8AsUtf16(bytes, text, errors);
+  return text;
+}
+
+void AppendUtf16AsUtf8(std::u16string_view text, std::string& out, Utf8Errors errors) {
+  const char16_t* p = text.data();
+  const char16_t* const end = p + text.size();
+  const std::size_t base = out.size();
+  // Three bytes per unit at most: a pair of units makes four.
+  out.resize(base + 3 * text.size());
+  char* o = out.data() + base;
+  auto put = [&o](unsigned value) { *o++ = static_cast<char>(value); };
+
+  while (p < end) {
+    if (end - p >= 4) {
+      std::uint64_t block;
+      std::memcpy(&block, p, 8);
+      if ((block & kHighBits16) == 0) {
+        for (int i = 0; i < 4; ++i) o[i] = static_cast<char>(p[i]);
+        p += 4;
+        o += 4;
+        continue;
+      }
+    }
+    char32_t c = *p++;
+    if (c < 0x80) {
+      put(c);
+      continue;
+    }
+    if (c < 0x800) {
+      put(0xC0 | (c >> 6));
+      put(0x80 | (c & 0x3F));
+      continue;
+    }
+    if (IsHighSurrogate(static_cast<char16_t>(c)) && p < end && IsLowSurrogate(*p)) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+      put(0xF0 | (c >> 18));
+      put(0x80 | ((c >> 12) & 0x3F));
+      put(0x80 | ((c >> 6) & 0x3F));
+      put(0x80 | (c & 0x3F));
+      continue;
+    }
+    if (IsHighSurrogate(static_cast<char16_t>(c)) || IsLowSurrogate(static_cast<char16_t>(c))) {
+      if (errors == Utf8Errors::kEscape && c >= 0xDC80 && c <= 0xDCFF) {
+        put(c - 0xDC00);
+        continue;
+      }
+      c = kReplacement;
+    }
+    put(0xE0 | (c >> 12));
+    put(0x80 | ((c >> 6) & 0x3F));
+    put(0x80 | (c & 0x3F));
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text, Utf8Errors errors) {
+  std::string bytes;
+  AppendUtf16AsUtf8(text, bytes, errors);
+  return bytes;
+}
+
+}  // namespace brackwater
