@@ -46,14 +46,14 @@ test: build
 # clang so that the fuzz targets come from the same build.
 sanitize:
 	$(call install_missing,$(PACKAGES) $(CLANG_PACKAGES))
-	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DBRACKWATER_SANITIZE=ON -DBRACKWATER_FUZZ=ON -DBRACKWATER_BENCH=OFF
 	cmake --build $(SANITIZE_DIR)
 	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
 
 # Each fuzz target for FUZZ_SECONDS, seeded with the example and test notes files.
 fuzz: sanitize
-	@for target in $(SANITIZE_DIR)/fuzz/fuzz_*; do \
+	@for target in $(SANITIZE_DIR)/bin/fuzz_*; do \
 	  [ -x "$$target" ] || continue; \
 	  corpus=$(SANITIZE_DIR)/corpus/$$(basename $$target); \
 	  mkdir -p $$corpus && cp examples/*.adr tests/data/*.adr $$corpus/; \

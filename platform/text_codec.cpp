@@ -31,6 +31,35 @@ constexpr Lead LeadOf(unsigned char b) {
 constexpr std::uint64_t kHighBits8 = 0x8080808080808080;
 constexpr std::uint64_t kHighBits16 = 0xFF80FF80FF80FF80;
 
+// The sequence that starts at `p` (p < end, *p >= 0x80): its code point and the bytes it takes,
+// or, when it is ill-formed, the bytes of its maximal ill-formed subsequence.
+struct Sequence {
+  char32_t cp;
+  int length;
+  bool valid;
+};
+
+inline Sequence ReadSequence(const unsigned char* p, const unsigned char* end) {
+  const Lead lead = LeadOf(*p);
+  int seen = 1;
+  char32_t cp = *p & (0x7F >> lead.length);
+  if (lead.length != 0 && end - p > 1 && p[1] >= lead.low && p[1] <= lead.high) {
+    cp = (cp << 6) | (p[1] & 0x3F);
+    seen = 2;
+    while (seen < lead.length && end - p > seen && (p[seen] & 0xC0) == 0x80) {
+      cp = (cp << 6) | (p[seen] & 0x3F);
+      ++seen;
+    }
+  }
+  return {cp, seen, seen == lead.length};
+}
+
+bool AsciiBlock(const unsigned char* p) {
+  std::uint64_t block;
+  std::memcpy(&block, p, 8);
+  return (block & kHighBits8) == 0;
+}
+
 }  // namespace
 
 void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors errors) {
@@ -42,15 +71,11 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
   char16_t* o = out.data() + base;
 
   while (p < end) {
-    if (end - p >= 8) {
-      std::uint64_t block;
-      std::memcpy(&block, p, 8);
-      if ((block & kHighBits8) == 0) {
-        for (int i = 0; i < 8; ++i) o[i] = p[i];
-        p += 8;
-        o += 8;
-        continue;
-      }
+    if (end - p >= 8 && AsciiBlock(p)) {
+      for (int i = 0; i < 8; ++i) o[i] = p[i];
+      p += 8;
+      o += 8;
+      continue;
     }
     const unsigned char b = *p;
     if (b < 0x80) {
@@ -58,18 +83,15 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
       ++p;
       continue;
     }
-    const Lead lead = LeadOf(b);
-    int seen = 1;
-    char32_t cp = b & (0x7F >> lead.length);
-    if (lead.length != 0 && end - p > 1 && p[1] >= lead.low && p[1] <= lead.high) {
-      cp = (cp << 6) | (p[1] & 0x3F);
-      seen = 2;
-      while (seen < lead.length && end - p > seen && (p[seen] & 0xC0) == 0x80) {
-        cp = (cp << 6) | (p[seen] & 0x3F);
-        ++seen;
-      }
+    // Two-byte sequences (Cyrillic, most of Europe) are by far the most common beyond ASCII.
+    if (b >= 0xC2 && b <= 0xDF && end - p > 1 && (p[1] & 0xC0) == 0x80) {
+      *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
+      p += 2;
+      continue;
     }
-    if (seen == lead.length) {
+    const Sequence sequence = ReadSequence(p, end);
+    if (sequence.valid) {
+      char32_t cp = sequence.cp;
       if (cp < 0x10000) {
         *o++ = static_cast<char16_t>(cp);
       } else {
@@ -80,11 +102,34 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
     } else if (errors == Utf8Errors::kReplace) {
       *o++ = kReplacement;
     } else {
-      for (int i = 0; i < seen; ++i) *o++ = static_cast<char16_t>(0xDC00 + p[i]);
+      for (int i = 0; i < sequence.length; ++i) *o++ = static_cast<char16_t>(0xDC00 + p[i]);
     }
-    p += seen;
+    p += sequence.length;
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+void AppendValidUtf8(std::string_view bytes, std::string& out) {
+  const auto* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* const end = begin + bytes.size();
+  const auto* p = begin;
+  const auto* run = begin;  // start of the well-formed bytes not yet copied
+  while (p < end) {
+    if (end - p >= 8 && AsciiBlock(p)) {
+      p += 8;
+    } else if (*p < 0x80) {
+      ++p;
+    } else {
+      const Sequence sequence = ReadSequence(p, end);
+      if (!sequence.valid) {
+        out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        out.append("\xEF\xBF\xBD");
+        run = p + sequence.length;
+      }
+      p += sequence.length;
+    }
+  }
+  out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(end - run));
 }
 
 std::u16string Utf8ToUtf16(std::string_view bytes, Utf8Errors errors) {

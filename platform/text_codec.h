@@ -21,6 +21,10 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out,
                        Utf8Errors errors = Utf8Errors::kReplace);
 std::u16string Utf8ToUtf16(std::string_view bytes, Utf8Errors errors = Utf8Errors::kReplace);
 
+// Appends well-formed UTF-8 as it stands, with U+FFFD for each maximal ill-formed subsequence:
+// the UTF-8 form of what AppendUtf8AsUtf16 reads, without the detour.
+void AppendValidUtf8(std::string_view bytes, std::string& out);
+
 void AppendUtf16AsUtf8(std::u16string_view text, std::string& out,
                        Utf8Errors errors = Utf8Errors::kReplace);
 std::string Utf16ToUtf8(std::u16string_view text, Utf8Errors errors = Utf8Errors::kReplace);

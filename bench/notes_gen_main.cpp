@@ -1,0 +1,68 @@
+// notes-gen: writes a generated notes file of a given size, to try the converter on input of
+// any size without anyone's real notes.
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "bench/notes_generator.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: notes-gen SIZE_IN_MB OUTFILE [--lf] [--cyrillic]\n"
+    "  SIZE_IN_MB  about this many megabytes (10^6 bytes), a fraction allowed\n"
+    "  --lf        end lines with LF alone instead of CR LF\n"
+    "  --cyrillic  write mostly Russian notes instead of a mix of scripts\n";
+
+int Usage() {
+  std::fputs(kUsage.data(), stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  brackwater::bench::NotesOptions options;
+  std::string_view size;
+  const char* output = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--lf") {
+      options.lineEnd = brackwater::bench::LineEnd::kLf;
+    } else if (arg == "--cyrillic") {
+      options.script = brackwater::bench::Script::kMostlyCyrillic;
+    } else if (arg == "--help") {
+      std::fputs(kUsage.data(), stdout);
+      return 0;
+    } else if (size.empty()) {
+      size = arg;
+    } else if (output == nullptr) {
+      output = argv[i];
+    } else {
+      return Usage();
+    }
+  }
+  double megabytes = 0;
+  if (output == nullptr) return Usage();
+  const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), megabytes);
+  if (error != std::errc{} || end != size.data() + size.size() || !(megabytes > 0) ||
+      megabytes > 1e5) {
+    return Usage();
+  }
+  options.approximateBytes = static_cast<std::size_t>(megabytes * 1e6);
+
+  const std::string notes = brackwater::bench::GenerateNotes(options);
+  std::FILE* file = std::fopen(output, "wb");
+  if (file == nullptr) {
+    std::perror(output);
+    return 1;
+  }
+  const bool written = std::fwrite(notes.data(), 1, notes.size(), file) == notes.size();
+  if (std::fclose(file) != 0 || !written) {
+    std::perror(output);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,30 @@
+// The fast conversion against the step-by-step oracle, on bytes and on decoded text.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "notes_export/notes_conversion.h"
+#include "tests/notes_export/oracle.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace brackwater;
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+  const auto fast = ExportNotesText(bytes, u"notes.adr", u"date", u"time");
+  if (fast != oracle::ExportNotesText(bytes, u"notes.adr", u"date", u"time")) std::abort();
+
+  std::u16string streamed;
+  const bool any = StreamNotesExport(bytes, u"notes.adr", u"date", u"time",
+                                     [&](std::u16string_view piece) { streamed += piece; });
+  if (any != fast.has_value() || (any && streamed != *fast)) std::abort();
+
+  // The same bytes read as UTF-16 units reach lone surrogates that decoding never makes.
+  std::u16string units(size / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+  }
+  if (ExtractNotes(units) != oracle::ExtractNotes(units)) std::abort();
+  return 0;
+}

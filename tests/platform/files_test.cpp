@@ -1,0 +1,169 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "tests/support/temp_dir.h"
+
+namespace brackwater {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+mode_t ModeOf(const std::filesystem::path& path) {
+  struct stat info {};
+  ::stat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+// Makes writes past `bytes` fail with EFBIG while it lives: a failure in the middle of a write.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int);
+};
+
+TEST(ReadWholeFile, ReadsEveryByteOrNamesTheFileAndReason) {
+  TempDir dir;
+  const std::string bytes = std::string("\xEF\xBB\xBF\0notes", 9) + std::string(300000, 'x');
+  WriteBytes(dir / "notes.adr", bytes);
+  EXPECT_EQ(ReadWholeFile(dir / "notes.adr"), bytes);
+  WriteBytes(dir / "empty.adr", "");
+  EXPECT_EQ(ReadWholeFile(dir / "empty.adr"), "");
+
+  try {
+    ReadWholeFile(dir / "missing.adr");
+    FAIL() << "a missing file was read";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.Path(), dir / "missing.adr");
+    EXPECT_EQ(error.Reason(), "No such file or directory");
+    EXPECT_EQ(std::string(error.what()), (dir / "missing.adr").string() + ": " + error.Reason());
+  }
+  EXPECT_THROW(ReadWholeFile(dir.Path()), FileError);
+}
+
+TEST(ReplacingFile, CreatesAFileWithTheUsualPermissions) {
+  TempDir dir;
+  const mode_t mask = ::umask(022);
+  {
+    ReplacingFile file(dir / "out.txt");
+    file.Write("hello ");
+    file.Write("world");
+    file.Commit();
+  }
+  ::umask(mask);
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "hello world");
+  EXPECT_EQ(ModeOf(dir / "out.txt"), 0644u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(ReplacingFile, ReplacesAnEarlierFileKeepingItsPermissions) {
+  TempDir dir;
+  WriteBytes(dir / "out.txt", "an earlier, longer export");
+  ::chmod((dir / "out.txt").c_str(), 0640);
+  {
+    ReplacingFile file(dir / "out.txt");
+    file.Write("new");
+    file.Commit();
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "new");
+  EXPECT_EQ(ModeOf(dir / "out.txt"), 0640u);
+}
+
+TEST(ReplacingFile, LeavesTheEarlierFileWhenNotCompleted) {
+  TempDir dir;
+  WriteBytes(dir / "out.txt", "precious");
+  {
+    ReplacingFile file(dir / "out.txt");
+    file.Write("half of it");
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "precious");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
+
+  try {
+    const FileSizeLimit limit(4);
+    ReplacingFile file(dir / "out.txt");
+    file.Write("far more than four bytes");
+    FAIL() << "the write past the limit succeeded";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.Path(), dir / "out.txt");
+    EXPECT_EQ(error.Reason(), "File too large");
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "precious");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(ReplacingFile, WritesThroughALinkAndKeepsTheLink) {
+  TempDir dir;
+  WriteBytes(dir / "real.txt", "old");
+  std::filesystem::create_symlink("real.txt", dir / "link.txt");
+  {
+    ReplacingFile file(dir / "link.txt");
+    file.Write("new");
+    file.Commit();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadBytes(dir / "real.txt"), "new");
+}
+
+TEST(ReplacingFile, ReportsDestinationsThatCannotBeWritten) {
+  TempDir dir;
+  auto reasonFor = [](const std::filesystem::path& destination) -> std::string {
+    try {
+      ReplacingFile file(destination);
+      file.Write(std::string(100000, 'x'));
+      file.Commit();
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.Path(), destination);
+      return error.Reason();
+    }
+    return "written";
+  };
+  EXPECT_EQ(reasonFor(dir / "no-such-folder" / "out.txt"), "No such file or directory");
+  std::filesystem::create_directory(dir / "folder.txt");
+  EXPECT_EQ(reasonFor(dir / "folder.txt"), "Is a directory");
+  // A full disk, through a device that cannot be replaced and so is written directly.
+  std::filesystem::create_symlink("/dev/full", dir / "full.txt");
+  EXPECT_EQ(reasonFor(dir / "full.txt"), "No space left on device");
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(SameFile, FollowsLinksAndNeedsBothFiles) {
+  TempDir dir;
+  WriteBytes(dir / "notes.txt", "x");
+  WriteBytes(dir / "other.txt", "x");
+  std::filesystem::create_symlink("notes.txt", dir / "soft.txt");
+  std::filesystem::create_hard_link(dir / "notes.txt", dir / "hard.txt");
+  EXPECT_TRUE(SameFile(dir / "notes.txt", dir / "." / "notes.txt"));
+  EXPECT_TRUE(SameFile(dir / "soft.txt", dir / "notes.txt"));
+  EXPECT_TRUE(SameFile(dir / "hard.txt", dir / "notes.txt"));
+  EXPECT_FALSE(SameFile(dir / "other.txt", dir / "notes.txt"));
+  EXPECT_FALSE(SameFile(dir / "missing.txt", dir / "missing.txt"));
+}
+
+TEST(PathText, NamesThatAreNotUtf8SurviveTheTrip) {
+  const std::filesystem::path odd = "/tmp/\xFF\xFEnotes\xD0.adr";
+  EXPECT_EQ(TextToPath(PathToText(odd)), odd);
+  EXPECT_EQ(PathToText("/home/я/notes.adr"), u"/home/я/notes.adr");
+}
+
+}  // namespace
+}  // namespace brackwater
