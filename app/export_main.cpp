@@ -105,12 +105,13 @@ std::optional<DateTimeText> HeaderDateTime() {
 }
 
 int Run(const Arguments& arguments) {
-  std::string bytes;
+  FileBytes notes;
   try {
-    bytes = ReadWholeFile(arguments.notes);
+    notes = ReadWholeFile(arguments.notes);
   } catch (const FileError& error) {
     return Fail("cannot read " + error.Path().string() + ": " + error.Reason());
   }
+  const std::string_view bytes = notes.View();
   if (bytes.empty()) {
     return Fail("cannot export " + arguments.notes.string() +
                 ": the notes file is empty, so it holds no notes");
@@ -122,11 +123,9 @@ int Run(const Arguments& arguments) {
   const std::u16string outputPath = FinalExportPath(
       arguments.output ? PathToText(*arguments.output) : u"", DefaultExportPath(inputPath));
   const std::filesystem::path output = TextToPath(outputPath);
-  auto produce = [&](const ExportSink& sink) {
-    StreamNotesExport(bytes, inputPath, moment->date, moment->time, sink);
-  };
   try {
-    WriteExportFile(output, produce, arguments.notes, SystemCodePage());
+    WriteExportFile(output, NotesExport(bytes, inputPath, moment->date, moment->time),
+                    arguments.notes, SystemCodePage());
   } catch (const FileError& error) {
     return Fail("cannot write " + error.Path().string() + ": " + error.Reason());
   }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "notes_export/notes_conversion.h"
+#include "platform/text_codec.h"
 #include "tests/notes_export/oracle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool any = StreamNotesExport(bytes, u"notes.adr", u"date", u"time",
                                      [&](std::u16string_view piece) { streamed += piece; });
   if (any != fast.has_value() || (any && streamed != *fast)) std::abort();
+  std::string utf8;
+  StreamNotesExportUtf8(bytes, u"notes.adr", u"date", u"time",
+                        [&](std::string_view piece) { utf8 += piece; });
+  if (any && utf8 != Utf16ToUtf8(*fast)) std::abort();
 
   // The same bytes read as UTF-16 units reach lone surrogates that decoding never makes.
   std::u16string units(size / 2, u'\0');

@@ -10,13 +10,13 @@ namespace brackwater {
 namespace {
 
 constexpr std::u16string_view kLastLineEnd = u"\r\n";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool FitsCodePage(const ExportProducer& produce, const std::string& codePage) {
-  if (IsUtf8CodePage(codePage)) return true;
+bool FitsCodePage(const ExportSource& source, const std::string& codePage) {
   CodePageEncoder encoder(codePage);
   std::string scratch;
   bool fits = encoder.Append(kLastLineEnd, scratch);
-  produce([&](std::u16string_view piece) {
+  source.Produce([&](std::u16string_view piece) {
     scratch.clear();
     fits = fits && encoder.Append(piece, scratch);
   });
@@ -25,38 +25,69 @@ bool FitsCodePage(const ExportProducer& produce, const std::string& codePage) {
 
 }  // namespace
 
-void WriteExportFile(const std::filesystem::path& path, const ExportProducer& produce,
+NotesExport::NotesExport(std::string_view notesBytes, std::u16string_view inputPath,
+                         std::u16string_view dateText, std::u16string_view timeText)
+    : notesBytes_(notesBytes), inputPath_(inputPath), dateText_(dateText), timeText_(timeText) {}
+
+void NotesExport::Produce(const ExportSink& sink) const {
+  StreamNotesExport(notesBytes_, inputPath_, dateText_, timeText_, sink);
+}
+
+void NotesExport::ProduceUtf8(const Utf8Sink& sink) const {
+  StreamNotesExportUtf8(notesBytes_, inputPath_, dateText_, timeText_, sink);
+}
+
+ExportText::ExportText(std::u16string_view text) : text_(text) {}
+
+// In pieces, so that an encoded copy of a large text is never made whole.
+void ExportText::Produce(const ExportSink& sink) const {
+  constexpr std::size_t kPieceSize = 1 << 16;
+  for (std::u16string_view rest = text_; !rest.empty();) {
+    std::size_t size = std::min(rest.size(), kPieceSize);
+    if (size < rest.size() && IsHighSurrogate(rest[size - 1])) --size;
+    sink(rest.substr(0, size));
+    rest.remove_prefix(size);
+  }
+}
+
+void ExportText::ProduceUtf8(const Utf8Sink& sink) const {
+  std::string bytes;
+  Produce([&](std::u16string_view piece) {
+    bytes.clear();
+    AppendUtf16AsUtf8(piece, bytes);
+    sink(bytes);
+  });
+}
+
+void WriteExportFile(const std::filesystem::path& path, const ExportSource& source,
                      const std::filesystem::path& notesFile, const std::string& codePage) {
   if (SameFile(path, notesFile)) {
     throw FileError(path, "it is the notes file being exported, which must stay as it is");
   }
-  const bool fits = FitsCodePage(produce, codePage);
-  CodePageEncoder encoder(fits ? codePage : "UTF-8");
+  const bool utf8 = IsUtf8CodePage(codePage);
+  const bool fits = utf8 || FitsCodePage(source, codePage);
   ReplacingFile file(path);
-  std::string bytes = fits ? "" : "\xEF\xBB\xBF";
-  auto write = [&](std::u16string_view piece) {
-    encoder.Append(piece, bytes);
-    file.Write(bytes);
-    bytes.clear();
-  };
-  produce(write);
-  write(kLastLineEnd);
+  if (fits && !utf8) {
+    CodePageEncoder encoder(codePage);
+    std::string bytes;
+    auto write = [&](std::u16string_view piece) {
+      bytes.clear();
+      encoder.Append(piece, bytes);
+      file.Write(bytes);
+    };
+    source.Produce(write);
+    write(kLastLineEnd);
+  } else {
+    if (!fits) file.Write(kByteOrderMark);
+    source.ProduceUtf8([&file](std::string_view piece) { file.Write(piece); });
+    file.Write("\r\n");
+  }
   file.Commit();
 }
 
 void WriteExportFile(const std::filesystem::path& path, std::u16string_view exportText,
                      const std::filesystem::path& notesFile, const std::string& codePage) {
-  // In pieces, so that the encoded copy of a large text is never made whole.
-  auto produce = [exportText](const ExportSink& sink) {
-    constexpr std::size_t kPieceSize = 1 << 16;
-    for (std::u16string_view rest = exportText; !rest.empty();) {
-      std::size_t size = std::min(rest.size(), kPieceSize);
-      if (size < rest.size() && IsHighSurrogate(rest[size - 1])) --size;
-      sink(rest.substr(0, size));
-      rest.remove_prefix(size);
-    }
-  };
-  WriteExportFile(path, produce, notesFile, codePage);
+  WriteExportFile(path, ExportText(exportText), notesFile, codePage);
 }
 
 }  // namespace brackwater

@@ -17,8 +17,7 @@ std::u16string DefaultExportPath(std::u16string_view inputPath) {
   return path;
 }
 
-std::u16string FinalExportPath(std::u16string_view dialogResult,
-                               std::u16string_view defaultPath) {
+std::u16string FinalExportPath(std::u16string_view dialogResult, std::u16string_view defaultPath) {
   std::u16string path(dialogResult.empty() ? defaultPath : dialogResult);
   std::erase(path, u'\0');
   if (!path.ends_with(u".txt")) path += u".txt";

@@ -9,6 +9,8 @@ namespace brackwater {
 
 // Receives the export text piece by piece, in order.
 using ExportSink = std::function<void(std::u16string_view piece)>;
+// Receives the UTF-8 form of the export text piece by piece, in order.
+using Utf8Sink = std::function<void(std::string_view piece)>;
 
 // The export text of a notes file: its header, naming `inputPath` and the date and time texts,
 // and one block per note. Nothing when the file has no bytes.
@@ -22,6 +24,12 @@ std::optional<std::u16string> ExportNotesText(std::string_view notesBytes,
 bool StreamNotesExport(std::string_view notesBytes, std::u16string_view inputPath,
                        std::u16string_view dateText, std::u16string_view timeText,
                        const ExportSink& sink);
+
+// The same export text again, as UTF-8: what StreamNotesExport's pieces encode to, made without
+// the detour through UTF-16.
+bool StreamNotesExportUtf8(std::string_view notesBytes, std::u16string_view inputPath,
+                           std::u16string_view dateText, std::u16string_view timeText,
+                           const Utf8Sink& sink);
 
 // The notes part of the export: one block per note of the decoded notes text.
 std::u16string ExtractNotes(std::u16string_view workText);

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,14 +35,39 @@ std::filesystem::path TextToPath(std::u16string_view text) {
   return Utf16ToUtf8(text, Utf8Errors::kEscape);
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : mapped_(std::exchange(other.mapped_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      owned_(std::move(other.owned_)) {}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
+  if (this != &other) {
+    const FileBytes old(std::move(*this));
+    mapped_ = std::exchange(other.mapped_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    owned_ = std::move(other.owned_);
+  }
+  return *this;
+}
+
+FileBytes::~FileBytes() {
+  if (mapped_ != nullptr) ::munmap(const_cast<char*>(mapped_), size_);
+}
+
+FileBytes ReadWholeFile(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError(path, Reason(errno));
-  // One byte past the size taken lets the read that finds the end fit without growing; pipes
-  // have no size, and a file may grow while it is read.
   struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  std::string bytes(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536, '\0');
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+      ::close(fd);
+      return FileBytes(static_cast<const char*>(mapped), size);
+    }
+  }
+  // Pipes, and files whose size says nothing (those of /proc), are read to their end.
+  std::string bytes(65536, '\0');
   std::size_t used = 0;
   for (;;) {
     if (used == bytes.size()) bytes.resize(2 * bytes.size());
@@ -57,7 +83,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   }
   ::close(fd);
   bytes.resize(used);
-  return bytes;
+  return FileBytes(std::move(bytes));
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {

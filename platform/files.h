@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace brackwater {
 
@@ -23,7 +24,28 @@ class FileError : public std::runtime_error {
 std::u16string PathToText(const std::filesystem::path& path);
 std::filesystem::path TextToPath(std::u16string_view text);
 
-std::string ReadWholeFile(const std::filesystem::path& path);
+// The bytes of a whole file. A regular file is mapped rather than copied: reading a large file
+// into fresh memory costs several times what mapping it from the file cache does.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  explicit FileBytes(std::string bytes) : owned_(std::move(bytes)) {}
+  FileBytes(const char* mapped, std::size_t size) : mapped_(mapped), size_(size) {}
+  FileBytes(FileBytes&& other) noexcept;
+  FileBytes& operator=(FileBytes&& other) noexcept;
+  ~FileBytes();
+
+  std::string_view View() const {
+    return mapped_ != nullptr ? std::string_view(mapped_, size_) : owned_;
+  }
+
+ private:
+  const char* mapped_ = nullptr;
+  std::size_t size_ = 0;
+  std::string owned_;
+};
+
+FileBytes ReadWholeFile(const std::filesystem::path& path);
 
 // Whether both names lead to the same file (links followed). False when either is missing.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

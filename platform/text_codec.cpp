@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brackwater {
 namespace {
 
@@ -28,7 +32,9 @@ constexpr Lead LeadOf(unsigned char b) {
   return {0, 0, 0};
 }
 
+#if !defined(__SSE2__)
 constexpr std::uint64_t kHighBits8 = 0x8080808080808080;
+#endif
 constexpr std::uint64_t kHighBits16 = 0xFF80FF80FF80FF80;
 
 // The sequence that starts at `p` (p < end, *p >= 0x80): its code point and the bytes it takes,
@@ -54,10 +60,35 @@ inline Sequence ReadSequence(const unsigned char* p, const unsigned char* end) {
   return {cp, seen, seen == lead.length};
 }
 
-bool AsciiBlock(const unsigned char* p) {
-  std::uint64_t block;
-  std::memcpy(&block, p, 8);
-  return (block & kHighBits8) == 0;
+// How many bytes from `p` on are ASCII, counted in steps of 16, so possibly fewer.
+std::size_t AsciiRun(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* q = p;
+#if defined(__SSE2__)
+  while (end - q >= 16) {
+    const auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q))));
+    if (mask != 0)
+      return static_cast<std::size_t>(q - p) + static_cast<unsigned>(__builtin_ctz(mask));
+    q += 16;
+  }
+#else
+  for (std::uint64_t block; end - q >= 8; q += 8) {
+    std::memcpy(&block, q, 8);
+    if ((block & kHighBits8) != 0) break;
+  }
+#endif
+  return static_cast<std::size_t>(q - p);
+}
+
+bool TwoByteSequence(const unsigned char* p, const unsigned char* end) {
+  return p[0] >= 0xC2 && p[0] <= 0xDF && end - p > 1 && (p[1] & 0xC0) == 0x80;
+}
+
+// The common three-byte sequences (most of the rest of the BMP), leaving the narrower ranges
+// after E0 and ED to ReadSequence.
+bool ThreeByteSequence(const unsigned char* p, const unsigned char* end) {
+  return p[0] >= 0xE1 && p[0] <= 0xEF && p[0] != 0xED && end - p > 2 && (p[1] & 0xC0) == 0x80 &&
+         (p[2] & 0xC0) == 0x80;
 }
 
 }  // namespace
@@ -71,12 +102,11 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
   char16_t* o = out.data() + base;
 
   while (p < end) {
-    if (end - p >= 8 && AsciiBlock(p)) {
-      for (int i = 0; i < 8; ++i) o[i] = p[i];
-      p += 8;
-      o += 8;
-      continue;
-    }
+    const std::size_t ascii = AsciiRun(p, end);
+    for (std::size_t i = 0; i < ascii; ++i) o[i] = p[i];
+    p += ascii;
+    o += ascii;
+    if (p == end) break;
     const unsigned char b = *p;
     if (b < 0x80) {
       *o++ = b;
@@ -84,7 +114,7 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
       continue;
     }
     // Two-byte sequences (Cyrillic, most of Europe) are by far the most common beyond ASCII.
-    if (b >= 0xC2 && b <= 0xDF && end - p > 1 && (p[1] & 0xC0) == 0x80) {
+    if (TwoByteSequence(p, end)) {
       *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
       p += 2;
       continue;
@@ -115,10 +145,14 @@ void AppendValidUtf8(std::string_view bytes, std::string& out) {
   const auto* p = begin;
   const auto* run = begin;  // start of the well-formed bytes not yet copied
   while (p < end) {
-    if (end - p >= 8 && AsciiBlock(p)) {
-      p += 8;
-    } else if (*p < 0x80) {
-      ++p;
+    if (*p < 0x80) {
+      p += AsciiRun(p, end);
+      // Short of a block at the end, or a lone ASCII byte between other characters.
+      while (p < end && *p < 0x80) ++p;
+    } else if (TwoByteSequence(p, end)) {
+      p += 2;
+    } else if (ThreeByteSequence(p, end)) {
+      p += 3;
     } else {
       const Sequence sequence = ReadSequence(p, end);
       if (!sequence.valid) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/text_codec.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {
@@ -25,6 +26,23 @@ TEST(WriteExportFile, FallsBackToUtf8WithAMarkRatherThanLoseCharacters) {
   WriteExportFile(dir / "out.txt", u"Линк: 中 😀", dir / "notes.adr", "CP1251");
   EXPECT_EQ(ReadBytes(dir / "out.txt"),
             "\xEF\xBB\xBF\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xBA: \xE4\xB8\xAD \xF0\x9F\x98\x80\r\n");
+}
+
+TEST(WriteExportFile, NotesAreExportedAlikeWhateverTheWay) {
+  TempDir dir;
+  const std::string notes = "#NOTE\n\tNAME=Заметка\x02\x02два\n\tURL=http://a/\n";
+  const std::u16string text = *ExportNotesText(notes, u"notes.adr", u"d", u"t");
+  const NotesExport source(notes, u"notes.adr", u"d", u"t");
+  WriteExportFile(dir / "made.txt", text, dir / "notes.adr", "CP1251");
+  WriteExportFile(dir / "streamed.txt", source, dir / "notes.adr", "CP1251");
+  EXPECT_EQ(ReadBytes(dir / "streamed.txt"), ReadBytes(dir / "made.txt"));
+  EXPECT_EQ(ReadBytes(dir / "made.txt").substr(0, 6), "\xDD\xEA\xF1\xEF\xEE\xF0");
+
+  const std::string wide = notes + "#NOTE\n\tNAME=中\n";
+  const std::u16string wideText = *ExportNotesText(wide, u"notes.adr", u"d", u"t");
+  WriteExportFile(dir / "wide.txt", NotesExport(wide, u"notes.adr", u"d", u"t"), dir / "notes.adr",
+                  "CP1251");
+  EXPECT_EQ(ReadBytes(dir / "wide.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(wideText + u"\r\n"));
 }
 
 TEST(WriteExportFile, LongTextsKeepCharactersThatStraddlePieces) {
@@ -56,11 +74,22 @@ TEST(WriteExportFile, NeverReplacesTheNotesFile) {
 TEST(WriteExportFile, AFailureLeavesTheEarlierExport) {
   TempDir dir;
   WriteBytes(dir / "out.txt", "earlier export");
-  auto failing = [](const ExportSink& sink) {
-    sink(u"the first part");
-    throw FileError("notes.adr", "Input/output error");
+  // Fails after a first piece has been written.
+  class Failing final : public ExportSource {
+   public:
+    void Produce(const ExportSink& sink) const override {
+      sink(u"the first part");
+      throw FileError("notes.adr", "Input/output error");
+    }
+    void ProduceUtf8(const Utf8Sink& sink) const override {
+      sink("the first part");
+      throw FileError("notes.adr", "Input/output error");
+    }
   };
-  EXPECT_THROW(WriteExportFile(dir / "out.txt", failing, dir / "notes.adr", "UTF-8"), FileError);
+  for (const char* codePage : {"UTF-8", "CP1251"}) {
+    EXPECT_THROW(WriteExportFile(dir / "out.txt", Failing(), dir / "notes.adr", codePage),
+                 FileError);
+  }
   EXPECT_EQ(ReadBytes(dir / "out.txt"), "earlier export");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
 }

@@ -66,6 +66,14 @@ TEST_P(GoldenFileTest, WritesTheExpectedFileBytes) {
   const std::string expected = ReadBytes(DataPath(GetParam().name, ".txt"));
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(written, expected) << GetParam().covers;
+
+  // The converter's way to the same bytes, straight from UTF-8.
+  const std::string adr = std::string(GetParam().name) + ".adr";
+  std::string streamed;
+  StreamNotesExportUtf8(ReadBytes(DataPath(GetParam().name, ".adr")),
+                        std::u16string(adr.begin(), adr.end()), u"01/02/70", u"03:04:05",
+                        [&streamed](std::string_view piece) { streamed += piece; });
+  EXPECT_EQ(streamed + "\r\n", expected) << GetParam().covers;
 }
 
 INSTANTIATE_TEST_SUITE_P(NotesFiles, GoldenFileTest, testing::ValuesIn(kGoldens),

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/text_codec.h"
+
 namespace brackwater {
 namespace {
 
@@ -144,6 +146,12 @@ TEST(StreamNotesExport, PiecesEndBetweenNotesAndMakeTheWholeText) {
   }));
   EXPECT_GT(pieces, 1);
   EXPECT_EQ(joined, ExportNotesText(bytes, u"p", u"d", u"t"));
+  std::string utf8;
+  ASSERT_TRUE(StreamNotesExportUtf8(bytes, u"p", u"d", u"t", [&](std::string_view piece) {
+    EXPECT_TRUE(piece.ends_with("\r\n"));
+    utf8 += piece;
+  }));
+  EXPECT_EQ(utf8, Utf16ToUtf8(joined));
   EXPECT_FALSE(StreamNotesExport("", u"p", u"d", u"t", [](std::u16string_view) { FAIL(); }));
 }
 

@@ -45,9 +45,15 @@ TEST(ReadWholeFile, ReadsEveryByteOrNamesTheFileAndReason) {
   TempDir dir;
   const std::string bytes = std::string("\xEF\xBB\xBF\0notes", 9) + std::string(300000, 'x');
   WriteBytes(dir / "notes.adr", bytes);
-  EXPECT_EQ(ReadWholeFile(dir / "notes.adr"), bytes);
+  EXPECT_EQ(ReadWholeFile(dir / "notes.adr").View(), bytes);
   WriteBytes(dir / "empty.adr", "");
-  EXPECT_EQ(ReadWholeFile(dir / "empty.adr"), "");
+  EXPECT_EQ(ReadWholeFile(dir / "empty.adr").View(), "");
+  // Files whose size says nothing, and pipes, are read to their end.
+  EXPECT_NE(ReadWholeFile("/proc/self/status").View().find("Name:"), std::string::npos);
+  FileBytes moved = ReadWholeFile(dir / "notes.adr");
+  moved = ReadWholeFile(dir / "notes.adr");
+  const FileBytes kept = std::move(moved);
+  EXPECT_EQ(kept.View(), bytes);
 
   try {
     ReadWholeFile(dir / "missing.adr");
