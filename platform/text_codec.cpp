@@ -60,44 +60,81 @@ inline Sequence ReadSequence(const unsigned char* p, const unsigned char* end) {
   return {cp, seen, seen == lead.length};
 }
 
-// How many bytes from `p` on are ASCII, counted in steps of 16, so possibly fewer.
+#if defined(__SSE2__)
+// How many of sixteen bytes from `q` on are ASCII and whole two-byte sequences (Latin,
+// Cyrillic, Greek, ...), and whether all sixteen are ASCII. A lead whose continuation is not
+// among them is left out.
+struct SimpleBlock {
+  int length;
+  bool ascii;
+};
+
+SimpleBlock ClassifyBlock(const unsigned char* q) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
+  if (high == 0) return {16, true};
+  // As signed bytes: continuation bytes 80..BF are -128..-65, leads C2..DF are -62..-33.
+  const auto continuation =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, _mm_set1_epi8(-64))));
+  const auto lead = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+      _mm_cmpgt_epi8(block, _mm_set1_epi8(-63)), _mm_cmplt_epi8(block, _mm_set1_epi8(-32)))));
+  // Up to the first byte of a longer sequence (or an invalid one), and up to the first
+  // continuation that does not follow a lead or lead that no continuation follows.
+  const unsigned other = high & ~(continuation | lead);
+  int length = other == 0 ? 16 : __builtin_ctz(other);
+  const unsigned prefix = length == 16 ? 0xFFFF : (1u << length) - 1;
+  const unsigned mismatch = (continuation ^ ((lead << 1) & 0xFFFF)) & prefix;
+  if (mismatch != 0) length = __builtin_ctz(mismatch);
+  if (length > 0 && ((lead >> (length - 1)) & 1) != 0) --length;
+  return {length, false};
+}
+
+// Decodes the bytes of a block that ClassifyBlock found simple. The unit every byte would start
+// is made for all sixteen at once; then those of the bytes that start a character are kept.
+// Branching per character instead would mispredict at every change of script.
+std::size_t DecodeSimpleBlock(const unsigned char* p, int length, char16_t* o) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i following = _mm_srli_si128(bytes, 1);
+  alignas(16) char16_t units[16];
+  for (int half = 0; half < 2; ++half) {
+    const __m128i b = half == 0 ? _mm_unpacklo_epi8(bytes, zero) : _mm_unpackhi_epi8(bytes, zero);
+    const __m128i n =
+        half == 0 ? _mm_unpacklo_epi8(following, zero) : _mm_unpackhi_epi8(following, zero);
+    const __m128i combined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(0x1F)), 6),
+                                          _mm_and_si128(n, _mm_set1_epi16(0x3F)));
+    // Bytes from C0 on are leads here; a continuation's unit is never kept.
+    const __m128i isLead = _mm_cmpgt_epi16(b, _mm_set1_epi16(0xBF));
+    const __m128i unit = _mm_or_si128(_mm_and_si128(isLead, combined), _mm_andnot_si128(isLead, b));
+    _mm_store_si128(reinterpret_cast<__m128i*>(units + 8 * half), unit);
+  }
+  const auto continuation =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(-64))));
+  std::size_t k = 0;
+  for (unsigned starts = ~continuation & ((1u << length) - 1); starts != 0; starts &= starts - 1) {
+    o[k++] = units[__builtin_ctz(starts)];
+  }
+  return k;
+}
+#else
+// How many bytes from `p` on are ASCII, counted in steps of 8, so possibly fewer.
 std::size_t AsciiRun(const unsigned char* p, const unsigned char* end) {
   const unsigned char* q = p;
-#if defined(__SSE2__)
-  while (end - q >= 16) {
-    const auto mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q))));
-    if (mask != 0)
-      return static_cast<std::size_t>(q - p) + static_cast<unsigned>(__builtin_ctz(mask));
-    q += 16;
-  }
-#else
   for (std::uint64_t block; end - q >= 8; q += 8) {
     std::memcpy(&block, q, 8);
     if ((block & kHighBits8) != 0) break;
   }
-#endif
   return static_cast<std::size_t>(q - p);
 }
+#endif
 
-// How many bytes from `p` on are well-formed ASCII and two-byte sequences (Latin, Cyrillic,
-// Greek, ...), checked sixteen at a time where the machine allows, so possibly fewer.
-std::size_t AsciiAndTwoByteRun(const unsigned char* p, const unsigned char* end) {
+// How many bytes from `p` on are well-formed ASCII and two-byte sequences, checked a block at a
+// time, so possibly fewer.
+std::size_t SimpleRun(const unsigned char* p, const unsigned char* end) {
 #if defined(__SSE2__)
   const unsigned char* q = p;
-  while (end - q >= 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    // As signed bytes: continuation bytes 80..BF are -128..-65, leads C2..DF are -62..-33.
-    const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
-    const auto continuation =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, _mm_set1_epi8(-64))));
-    const auto lead = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(-63)),
-                                        _mm_cmplt_epi8(block, _mm_set1_epi8(-32)))));
-    // Every byte above 7F a lead or a continuation, and each continuation just after a lead.
-    if ((continuation | lead) != high || continuation != ((lead << 1) & 0xFFFF)) break;
-    // A lead in the last place has its continuation in the next block: it is looked at again.
-    q += (lead & 0x8000) != 0 ? 15 : 16;
+  for (SimpleBlock block; end - q >= 16 && (block = ClassifyBlock(q)).length != 0;) {
+    q += block.length;
   }
   return static_cast<std::size_t>(q - p);
 #else
@@ -127,11 +164,31 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
   char16_t* o = out.data() + base;
 
   while (p < end) {
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+      const SimpleBlock block = ClassifyBlock(p);
+      if (block.ascii) {
+        const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(bytes16, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(bytes16, zero));
+        p += 16;
+        o += 16;
+        continue;
+      }
+      if (block.length != 0) {
+        o += DecodeSimpleBlock(p, block.length, o);
+        p += block.length;
+        continue;
+      }
+    }
+#else
     const std::size_t ascii = AsciiRun(p, end);
     for (std::size_t i = 0; i < ascii; ++i) o[i] = p[i];
     p += ascii;
     o += ascii;
     if (p == end) break;
+#endif
     const unsigned char b = *p;
     if (b < 0x80) {
       *o++ = b;
@@ -142,6 +199,11 @@ void AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out, Utf8Errors e
     if (TwoByteSequence(p, end)) {
       *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
       p += 2;
+      continue;
+    }
+    if (ThreeByteSequence(p, end)) {
+      *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+      p += 3;
       continue;
     }
     const Sequence sequence = ReadSequence(p, end);
@@ -170,7 +232,7 @@ void AppendValidUtf8(std::string_view bytes, std::string& out) {
   const auto* p = begin;
   const auto* run = begin;  // start of the well-formed bytes not yet copied
   while (p < end) {
-    p += AsciiAndTwoByteRun(p, end);
+    p += SimpleRun(p, end);
     if (p == end) break;
     if (*p < 0x80) {
       ++p;
