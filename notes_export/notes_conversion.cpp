@@ -121,13 +121,37 @@ void DropLastCharacter(std::string& utf8, std::size_t from) {
   utf8.resize(size);
 }
 
+const char* FindLineBreakMark(const char* text, std::size_t size) {
+  return static_cast<const char*>(std::memchr(text, '\x02', size));
+}
+
+const char16_t* FindLineBreakMark(const char16_t* text, std::size_t size) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (const __m128i mark = _mm_set1_epi16(2); i + 8 <= size; i += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+    const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, mark)));
+    if (hits != 0) return text + i + static_cast<unsigned>(__builtin_ctz(hits)) / 2;
+  }
+#endif
+  for (; i < size; ++i) {
+    if (text[i] == u'\x02') return text + i;
+  }
+  return nullptr;
+}
+
 // Turns each pair U+0002 U+0002 from `from` on into CR LF, scanning from the left.
 template <typename Out>
 void ReplaceLineBreakPairs(Out& text, std::size_t from) {
-  for (std::size_t i = from; i + 1 < text.size();) {
-    if (text[i] == '\x02' && text[i + 1] == '\x02') {
-      text[i] = '\r';
-      text[i + 1] = '\n';
+  auto* const data = text.data();
+  const std::size_t size = text.size();
+  for (std::size_t i = from; i + 1 < size;) {
+    const auto* hit = FindLineBreakMark(data + i, size - i);
+    if (hit == nullptr) break;
+    i = static_cast<std::size_t>(hit - data);
+    if (i + 1 < size && data[i + 1] == '\x02') {
+      data[i] = '\r';
+      data[i + 1] = '\n';
       i += 2;
     } else {
       ++i;
