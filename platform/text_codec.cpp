@@ -69,7 +69,7 @@ struct SimpleBlock {
   bool ascii;
 };
 
-SimpleBlock ClassifyBlock(const unsigned char* q) {
+[[gnu::always_inline]] inline SimpleBlock ClassifyBlock(const unsigned char* q) {
   const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
   const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
   if (high == 0) return {16, true};
@@ -92,7 +92,8 @@ SimpleBlock ClassifyBlock(const unsigned char* q) {
 // Decodes the bytes of a block that ClassifyBlock found simple. The unit every byte would start
 // is made for all sixteen at once; then those of the bytes that start a character are kept.
 // Branching per character instead would mispredict at every change of script.
-std::size_t DecodeSimpleBlock(const unsigned char* p, int length, char16_t* o) {
+[[gnu::always_inline]] inline std::size_t DecodeSimpleBlock(const unsigned char* p, int length,
+                                                            char16_t* o) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i following = _mm_srli_si128(bytes, 1);
