@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/text_codec.h"
@@ -20,7 +23,95 @@ std::string Reason(int error) { return std::strerror(error); }
 // The one close of a descriptor; a second close after EINTR could close someone else's file.
 int CloseOnce(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
 
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return 0;
+}
+
 }  // namespace
+
+// Writes a large block at a time on a second thread, so that writing one block overlaps the
+// making of the next: for a large export, writing is a good part of the whole time. A failure
+// comes back from the next call.
+class ReplacingFile::BlockWriter {
+ public:
+  explicit BlockWriter(int fd) : fd_(fd) {}
+  ~BlockWriter() { Stop(); }
+
+  int Write(std::string_view bytes) {
+    filling_.append(bytes);
+    return filling_.size() < kBlockSize ? 0 : Hand();
+  }
+
+  // Writes what is left and waits until everything is written.
+  int Finish() {
+    if (!thread_.joinable()) return WriteAll(fd_, filling_);
+    const int error = Hand();
+    Stop();
+    return error != 0 ? error : error_;
+  }
+
+  // Waits for the block being written, if any; what was not handed on is dropped.
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+  int Hand() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !full_; });
+    if (error_ != 0) return error_;
+    if (filling_.empty()) return 0;
+    std::swap(filling_, pending_);
+    full_ = true;
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    lock.unlock();
+    changed_.notify_all();
+    filling_.clear();
+    return 0;
+  }
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return full_ || stopping_; });
+      if (!full_) return;
+      // The caller leaves `pending_` alone while it is full.
+      lock.unlock();
+      const int error = WriteAll(fd_, pending_);
+      lock.lock();
+      pending_.clear();
+      if (error != 0) error_ = error;
+      full_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  const int fd_;
+  std::string filling_;  // the caller's
+  std::string pending_;  // the writer's while `full_`
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool full_ = false;
+  bool stopping_ = false;
+  int error_ = 0;
+  std::thread thread_;
+};
 
 FileError::FileError(std::filesystem::path path, std::string reason)
     : std::runtime_error(path.string() + ": " + reason),
@@ -105,6 +196,7 @@ ReplacingFile::ReplacingFile(std::filesystem::path destination)
     // A device or a pipe cannot be replaced, and holds nothing that a failure could lose.
     fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) Fail(errno);
+    writer_ = std::make_unique<BlockWriter>(fd_);
     return;
   }
   // A file that may not be written stays as it is, as it would without the detour.
@@ -124,22 +216,17 @@ ReplacingFile::ReplacingFile(std::filesystem::path destination)
     mode = 0666 & ~mask;
   }
   if (::fchmod(fd_, mode) != 0) Fail(errno);
+  writer_ = std::make_unique<BlockWriter>(fd_);
 }
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd_, bytes.data(), bytes.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      Fail(errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
+  if (const int error = writer_->Write(bytes)) Fail(error);
 }
 
 void ReplacingFile::Commit() {
+  if (const int error = writer_->Finish()) Fail(error);
   const int fd = std::exchange(fd_, -1);
   // Space that runs out at the last moment shows only here, on some file systems.
   if (const int error = CloseOnce(fd)) Fail(error);
@@ -154,6 +241,7 @@ void ReplacingFile::Fail(int error) {
 }
 
 void ReplacingFile::Discard() {
+  if (writer_ != nullptr) writer_->Stop();
   if (fd_ >= 0) CloseOnce(std::exchange(fd_, -1));
   if (!temporary_.empty()) ::unlink(std::exchange(temporary_, {}).c_str());
 }

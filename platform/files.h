@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ class ReplacingFile {
   std::filesystem::path target_;       // the file that is replaced, links resolved
   std::filesystem::path temporary_;    // empty when writing directly
   int fd_ = -1;
+  class BlockWriter;
+  std::unique_ptr<BlockWriter> writer_;
 };
 
 }  // namespace brackwater

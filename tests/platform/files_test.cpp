@@ -104,17 +104,41 @@ TEST(ReplacingFile, LeavesTheEarlierFileWhenNotCompleted) {
   EXPECT_EQ(ReadBytes(dir / "out.txt"), "precious");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
 
-  try {
-    const FileSizeLimit limit(4);
-    ReplacingFile file(dir / "out.txt");
-    file.Write("far more than four bytes");
-    FAIL() << "the write past the limit succeeded";
-  } catch (const FileError& error) {
-    EXPECT_EQ(error.Path(), dir / "out.txt");
-    EXPECT_EQ(error.Reason(), "File too large");
+  // A failure shows at a later write or at the commit, small export or large.
+  struct Case {
+    rlim_t limit;
+    std::size_t size;
+  };
+  for (const Case c : {Case{4, 24}, Case{3 << 20, 8 << 20}}) {
+    try {
+      const FileSizeLimit limit(c.limit);
+      ReplacingFile file(dir / "out.txt");
+      for (std::size_t written = 0; written < c.size; written += 8) file.Write("12345678");
+      file.Commit();
+      ADD_FAILURE() << "the write past the limit succeeded";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.Path(), dir / "out.txt");
+      EXPECT_EQ(error.Reason(), "File too large");
+    }
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), "precious");
   }
-  EXPECT_EQ(ReadBytes(dir / "out.txt"), "precious");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(ReplacingFile, LargeFilesArriveWholeAndInOrder) {
+  TempDir dir;
+  std::string expected;
+  {
+    ReplacingFile file(dir / "large.txt");
+    for (int piece = 0; expected.size() < (std::size_t{5} << 20); ++piece) {
+      const std::string bytes(static_cast<std::size_t>(piece % 7919),
+                              static_cast<char>('a' + piece % 26));
+      file.Write(bytes);
+      expected += bytes;
+    }
+    file.Commit();
+  }
+  EXPECT_TRUE(ReadBytes(dir / "large.txt") == expected);
 }
 
 TEST(ReplacingFile, WritesThroughALinkAndKeepsTheLink) {
