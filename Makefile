@@ -5,7 +5,8 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 FUZZ_SECONDS ?= 20
 
-PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev \
+  qt6-base-dev
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := hyperfine time
 

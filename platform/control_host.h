@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace brackwater {
+
+// A control's retained image: rows top to bottom, pixels 0xFFRRGGBB.
+struct ImageView {
+  int width = 0;
+  int height = 0;
+  std::span<const std::uint32_t> pixels;
+};
+
+// What an owner-drawn control needs from the window that it lives in. One implementation per
+// toolkit, and a fake in the tests.
+class ControlHost {
+ public:
+  virtual ~ControlHost() = default;
+
+  // The window's own enabled switch. A disabled window gets no mouse or keyboard input.
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  // The control's own window, and the window under the pointer's current position: equal
+  // handles mean the pointer is over the control. 0 is no window the control could know.
+  virtual std::int32_t WindowHandle() const = 0;
+  virtual std::int32_t WindowUnderPointer() const = 0;
+  // The name under which the host knows this instance, such as "Command1".
+  virtual std::u16string InstanceName() const = 0;
+  virtual int PixelsPerInchX() const = 0;
+  virtual int PixelsPerInchY() const = 0;
+  // The drawing surface's size in pixels.
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  // The key that, pressed with Alt, clicks the control; none takes an earlier one away.
+  virtual void SetAccessKey(std::optional<char16_t> key) = 0;
+  // The control's retained image has changed and should be shown; the host keeps what it needs.
+  virtual void ShowSurface(const ImageView& image) = 0;
+  // The platform's lower case of one character, as access keys are kept. Hosts whose toolkit
+  // knows more than ASCII override this.
+  virtual char16_t LowerCase(char16_t c) const {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+  }
+};
+
+// What the window feeds into a control: the platform's notifications, as the control's own
+// handlers take them. Button: 1 left, 2 right, 4 middle; Shift: 1 Shift, 2 Ctrl, 4 Alt; X, Y in
+// pixels of the control. A disabled control gets none of the input.
+class ControlInput {
+ public:
+  virtual ~ControlInput() = default;
+  virtual void OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) = 0;
+  virtual void OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) = 0;
+  virtual void OnResize() = 0;
+};
+
+}  // namespace brackwater
