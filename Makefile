@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libb
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := hyperfine time
 
-.PHONY: run test build configure deps sanitize fuzz bench format
+.PHONY: run test build configure deps sanitize fuzz bench format screenshot
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -36,9 +36,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR)
 
-# Until the window exists, the converter is the program there is to start.
 run: build
-	$(BUILD_DIR)/bin/brackwater-export --help
+	$(BUILD_DIR)/bin/brackwater
+
+# The README's picture of the window, as the program itself draws it, without a display.
+screenshot: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/brackwater --screenshot docs/window.png
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
