@@ -8,6 +8,8 @@
 #include <functional>
 
 #include "platform/qt/qt_dialog_control.h"
+#include "platform/qt/qt_system_colors.h"
+#include "platform/qt/qt_text_engine.h"
 
 // The resources live in a static library, whose registration the linker would drop unasked.
 static void LoadResources() { Q_INIT_RESOURCE(brackwater); }
@@ -58,10 +60,16 @@ struct Program::ButtonParts {
     std::function<void()> step;
   };
 
-  ButtonParts(std::u16string instanceName, QtControlWidget& widget)
-      : name(std::move(instanceName)), window(widget), control(widget, events) {}
+  // The widget belongs to `parent`, which destroys it before these parts go.
+  ButtonParts(std::u16string instanceName, QWidget* parent)
+      : name(std::move(instanceName)),
+        window(*new QtControlWidget(QString::fromStdU16String(name), colors, text, parent)),
+        control(window, events) {}
 
   std::u16string name;
+  // The desktop's colours and font, which the button paints with.
+  QtSystemColors colors;
+  QtTextEngine text;
   QtControlWidget& window;
   ClickTo events;
   XpB control;
@@ -107,10 +115,11 @@ Program::Program(const DesignData& design, FilePicker& picker, MainServices serv
       label->setObjectName(QString::fromStdU16String(control.name));
       labels_.emplace_back(control.name, label);
     } else if (control.kind == u"Brackwater.XpB") {
-      auto* widget = new QtControlWidget(QString::fromStdU16String(control.name), window_.get());
+      auto& button =
+          *buttons_.emplace_back(std::make_unique<ButtonParts>(control.name, window_.get()));
+      QtControlWidget* widget = &button.window;
       widget->setObjectName(QString::fromStdU16String(control.name));
       widget->setFocusPolicy(Qt::StrongFocus);
-      auto& button = *buttons_.emplace_back(std::make_unique<ButtonParts>(control.name, *widget));
       widget->SetInput(&button.control);
       window_->Place(widget, place);
       button.control.LoadFromStore(control.settings);

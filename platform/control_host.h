@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "platform/device_context.h"
+
 namespace brackwater {
 
 // A control's retained image: rows top to bottom, pixels 0xFFRRGGBB.
@@ -34,10 +36,19 @@ class ControlHost {
   // The drawing surface's size in pixels.
   virtual int ClientWidth() const = 0;
   virtual int ClientHeight() const = 0;
+  // Resizes the drawing surface. The control hears of it through its resize handler, which may
+  // run before this returns.
+  virtual void SetClientSize(int width, int height) = 0;
+  // The colours and the font that the control paints with.
+  virtual const SystemColors& Colors() const = 0;
+  virtual TextEngine& Text() = 0;
   // The key that, pressed with Alt, clicks the control; none takes an earlier one away.
   virtual void SetAccessKey(std::optional<char16_t> key) = 0;
   // The control's retained image has changed and should be shown; the host keeps what it needs.
   virtual void ShowSurface(const ImageView& image) = 0;
+  // Runs the events that are waiting, once, in the middle of a repaint. Their handlers may
+  // repaint the control, resize it or destroy it before this returns.
+  virtual void Yield() = 0;
   // The platform's lower case of one character, as access keys are kept. Hosts whose toolkit
   // knows more than ASCII override this.
   virtual char16_t LowerCase(char16_t c) const {

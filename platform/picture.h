@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/device_context.h"
+
 namespace brackwater {
 
 // How a picture is drawn: a bitmap gets a transparent colour, an icon brings its own mask, and
@@ -17,6 +19,9 @@ class Picture {
   virtual std::int32_t WidthHimetric() const = 0;
   virtual std::int32_t HeightHimetric() const = 0;
   virtual PictureKind Kind() const = 0;
+  // The picture at its natural size. An icon's transparency is in alpha; a bitmap keeps what
+  // its file holds (opaque, except the transparent colour of a GIF).
+  virtual const Image& Pixels() const = 0;
 };
 
 using PicturePtr = std::shared_ptr<Picture>;

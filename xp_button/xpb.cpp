@@ -10,9 +10,8 @@
 namespace brackwater {
 namespace {
 
-// The platform's default background of a control (212, 208, 200), which the classic and flat
-// looks are drawn on.
-constexpr std::uint32_t kButtonFace = 0xFFD4D0C8;
+// The smallest side the control lets itself have: 150 twips.
+constexpr std::int32_t kMinimumSide = 10;
 
 constexpr std::int32_t kButtonHighlight = static_cast<std::int32_t>(0x80000014);
 constexpr std::int32_t k3DLight = static_cast<std::int32_t>(0x80000016);
@@ -44,15 +43,13 @@ StoreValue Converted(const XpBSetting& setting, const StoreValue& value) {
 
 }  // namespace
 
-XpB::XpB(ControlHost& host, XpBEvents& events) : host_(host), events_(events) {}
-
-void XpB::Refresh() {
-  imageWidth_ = std::max(state_.SurfaceWidth, 0);
-  imageHeight_ = std::max(state_.SurfaceHeight, 0);
-  image_.assign(static_cast<std::size_t>(imageWidth_) * static_cast<std::size_t>(imageHeight_),
-                kButtonFace);
-  host_.ShowSurface({imageWidth_, imageHeight_, image_});
-}
+// The scratch image is 83 x 55 pixels: 1245 x 825 twips.
+XpB::XpB(ControlHost& host, XpBEvents& events)
+    : host_(host),
+      events_(events),
+      dc_(surface_, host.Colors(), host.Text()),
+      picture1_(83, 55),
+      picture1Dc_(picture1_, host.Colors(), host.Text()) {}
 
 bool XpB::EnabledCtrl() const { return host_.Enabled(); }
 
@@ -214,23 +211,28 @@ void XpB::SaveToStore(PropertyStore& store) const {
   }
 }
 
+// A repaint lets waiting events run once (for a bitmap), and their handlers may destroy the
+// control: the handlers check after each repaint as after each raise.
 void XpB::OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+  const std::weak_ptr<const bool> alive = lifetime_;
   if (Button < 2) {
     state_.IsDown = 1;
     Refresh();
+    if (alive.expired()) return;
   }
   events_.MouseDown(Button, Shift, X, Y);
 }
 
 void XpB::OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+  const std::weak_ptr<const bool> alive = lifetime_;
   state_.IsDown = 0;
   state_.IsOver = 0;
   if (Button < 2) {
     Refresh();
+    if (alive.expired()) return;
     // Where the pointer is now, not where the release happened: a release dragged off the
     // control does not click.
     if (host_.WindowUnderPointer() == host_.WindowHandle()) {
-      const std::weak_ptr<const bool> alive = lifetime_;
       events_.Click();
       if (alive.expired()) return;
     }
@@ -264,6 +266,17 @@ void XpB::UpdateAccessKey() {
 void XpB::UpdateSize() {
   state_.SurfaceWidth = host_.ClientWidth();
   state_.SurfaceHeight = host_.ClientHeight();
+  // The host's resize runs this again, nested, with the new size: the fields are read anew
+  // after it, and the focus rectangle takes whatever they hold then.
+  const std::weak_ptr<const bool> alive = lifetime_;
+  if (state_.SurfaceWidth < kMinimumSide) {
+    host_.SetClientSize(kMinimumSide, host_.ClientHeight());
+    if (alive.expired()) return;
+  }
+  if (state_.SurfaceHeight < kMinimumSide) {
+    host_.SetClientSize(host_.ClientWidth(), kMinimumSide);
+    if (alive.expired()) return;
+  }
   // 32-bit fields throughout, so that no size a window can have overflows the way 16 bits
   // would.
   state_.FocusRect = {4, 4, state_.SurfaceWidth - 4, state_.SurfaceHeight - 4};

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
 
 #include "platform/control_host.h"
+#include "platform/device_context.h"
 #include "platform/picture.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb_events.h"
@@ -17,24 +17,22 @@ namespace brackwater {
 
 class XpB;
 
-// Pixels of a drawing surface; right and bottom lie one past the last pixel.
-struct Rect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-  bool operator==(const Rect&) const = default;
-};
-
 // The control's flags and settings in one place: setters and handlers write them, painting
 // reads them. Everything is zero until the control is loaded from its store.
 struct XpBState {
+  // The size at the last resize.
   std::int32_t SurfaceWidth = 0;
   std::int32_t SurfaceHeight = 0;
   Rect FocusRect;
+  // Laid out anew by every repaint; the picture keeps its place when PicturePosition names no
+  // arrangement.
+  Rect ContentRect;
+  Rect CaptionRect;
+  Rect PictureRect;
   PicturePtr Picture;
   std::int32_t PicturePosition = 0;
   std::int32_t ButtonStyle = 0;
+  brackwater::CaptionParams CaptionParams;
   std::u16string Caption;
   // The picture's size as the layout uses it: set when a picture is assigned, and stored, so
   // a loaded picture keeps the stored size whatever its own.
@@ -51,6 +49,20 @@ struct XpBState {
   std::int32_t XPColor_Pressed = 0;
   std::int32_t XPColor_Hover = 0;
 };
+
+// The face or border a repaint draws: the one place where style, flags and the enabled state
+// meet.
+enum class Look {
+  kNoBorder,     // a flat style at rest
+  kRaised,       // black at right and bottom, highlight at top and left
+  kSunken,       // the reverse
+  kXPFace,       // shading, outline and rounded corners
+  kXPFocusRing,  // the same with the ring in XPColor_Pressed
+  kXPHoverRing,  // the same with the ring in XPColor_Hover
+  kXPPressed,    // the darker, inverted shading; no ring
+  kXPDisabled,   // flat and pale
+};
+Look LookOf(const XpBState& state, bool enabled);
 
 // The type a setting has in the store: what it is converted to when loaded, and what is
 // written when saved.
@@ -80,7 +92,9 @@ class XpB final : public ControlInput {
   XpB(const XpB&) = delete;
   XpB& operator=(const XpB&) = delete;
 
-  // Repaints the whole control into its retained image and has the host show it.
+  // Repaints the whole control into its retained image and has the host show it. Drawing a
+  // bitmap lets waiting events run once; a repaint that such an event starts is complete, and
+  // the one it interrupted then ends without drawing more.
   void Refresh();
 
   bool EnabledCtrl() const;
@@ -128,7 +142,11 @@ class XpB final : public ControlInput {
   void OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) override;
   void OnResize() override;
 
-  // What painting reads.
+  // Sets the flags that the input handlers keep and repaints: for tools and tests that show a
+  // state without driving the input that leads to it.
+  void SetInputFlags(std::uint8_t hasFocus, std::uint8_t isDown, std::uint8_t isOver);
+
+  // What painting reads, and what it laid out.
   std::uint8_t HasFocus() const { return state_.HasFocus; }
   std::uint8_t IsDown() const { return state_.IsDown; }
   std::uint8_t IsOver() const { return state_.IsOver; }
@@ -137,23 +155,43 @@ class XpB final : public ControlInput {
   std::int32_t SurfaceWidth() const { return state_.SurfaceWidth; }
   std::int32_t SurfaceHeight() const { return state_.SurfaceHeight; }
   Rect FocusRect() const { return state_.FocusRect; }
+  Rect ContentRect() const { return state_.ContentRect; }
+  Rect CaptionRect() const { return state_.CaptionRect; }
+  Rect PictureRect() const { return state_.PictureRect; }
 
-  // The retained image as the last repaint left it: rows top to bottom, pixels 0xFFRRGGBB.
-  int ImageWidth() const { return imageWidth_; }
-  int ImageHeight() const { return imageHeight_; }
-  std::span<const std::uint32_t> ImagePixels() const { return image_; }
+  // The retained image as the last repaint left it, SurfaceWidth x SurfaceHeight.
+  const Image& Surface() const { return surface_; }
+  // The scratch image that holds a bitmap picture while it is copied with its transparent
+  // colour; it keeps the last bitmap drawn.
+  const Image& Picture1() const { return picture1_; }
+  // The surface's text colour, which the caption's drawing leaves set.
+  Rgb TextColor() const { return dc_.TextColor(); }
 
  private:
   void UpdateAccessKey();
   void UpdateSize();
+  void CalcLayout();
+  void MeasureCaption();
+  void DrawLook(Look look);
+  void DrawXPFace(Look look);
+  void DrawRing(Rgb R);
+  void DrawCaption();
+  // False when the control was repainted anew or destroyed while it let events run: the caller
+  // then stops at once.
+  bool DrawPicture(std::uint64_t repaint);
+  void DrawBitmapOnPicture1(const Image& bitmap);
+  void ShowSurface();
   StoreValue DefaultOf(const XpBSetting& setting) const;
 
   ControlHost& host_;
   XpBEvents& events_;
   XpBState state_;
-  int imageWidth_ = 0;
-  int imageHeight_ = 0;
-  std::vector<std::uint32_t> image_;
+  Image surface_;
+  DeviceContext dc_;
+  Image picture1_;
+  DeviceContext picture1Dc_;
+  // Counts repaints, so that one interrupted by another can tell.
+  std::uint64_t repaints_ = 0;
   // A container's handler may destroy the control (closing the window from Click, say): each
   // raise that is followed by more work checks that this is still alive.
   std::shared_ptr<const bool> lifetime_ = std::make_shared<const bool>(true);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QChar>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,8 +40,13 @@ std::int32_t NextHandle() {
 
 }  // namespace
 
-QtControlWidget::QtControlWidget(const QString& instanceName, QWidget* parent)
-    : QWidget(parent), instanceName_(instanceName.toStdU16String()), handle_(NextHandle()) {}
+QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
+                                 TextEngine& text, QWidget* parent)
+    : QWidget(parent),
+      instanceName_(instanceName.toStdU16String()),
+      handle_(NextHandle()),
+      colors_(colors),
+      text_(text) {}
 
 bool QtControlWidget::Enabled() const {
   // The window's own switch, as the control sets it, not whether a disabled parent also shuts
@@ -57,6 +63,15 @@ std::int32_t QtControlWidget::WindowUnderPointer() const {
   const auto* other = qobject_cast<const QtControlWidget*>(under);
   return other != nullptr ? other->handle_ : 0;
 }
+
+void QtControlWidget::SetClientSize(int width, int height) {
+  resize(width, height);
+  // Qt holds a hidden widget's resize event back until it is shown; the control expects to
+  // hear of its new size before this returns, as a shown widget's resize has it.
+  if (testAttribute(Qt::WA_PendingResizeEvent) && input_ != nullptr) input_->OnResize();
+}
+
+void QtControlWidget::Yield() { QCoreApplication::processEvents(); }
 
 char16_t QtControlWidget::LowerCase(char16_t c) const { return QChar(c).toLower().unicode(); }
 

@@ -17,7 +17,9 @@ class QtControlWidget : public QWidget, public ControlHost {
   Q_OBJECT
 
  public:
-  QtControlWidget(const QString& instanceName, QWidget* parent = nullptr);
+  // The control paints with `colors` and `text`; both must outlive the widget.
+  QtControlWidget(const QString& instanceName, const SystemColors& colors, TextEngine& text,
+                  QWidget* parent = nullptr);
 
   // The control that takes this window's input; it must outlive the widget or be taken away.
   void SetInput(ControlInput* input) { input_ = input; }
@@ -33,8 +35,12 @@ class QtControlWidget : public QWidget, public ControlHost {
   int PixelsPerInchY() const override { return logicalDpiY(); }
   int ClientWidth() const override { return width(); }
   int ClientHeight() const override { return height(); }
+  void SetClientSize(int width, int height) override;
+  const SystemColors& Colors() const override { return colors_; }
+  TextEngine& Text() override { return text_; }
   void SetAccessKey(std::optional<char16_t> key) override { accessKey_ = key; }
   void ShowSurface(const ImageView& image) override;
+  void Yield() override;
   char16_t LowerCase(char16_t c) const override;
 
  protected:
@@ -46,6 +52,8 @@ class QtControlWidget : public QWidget, public ControlHost {
  private:
   std::u16string instanceName_;
   std::int32_t handle_;
+  const SystemColors& colors_;
+  TextEngine& text_;
   std::optional<char16_t> accessKey_;
   ControlInput* input_ = nullptr;
   QImage image_;

@@ -10,7 +10,9 @@
 #include "notes_export/design_data.h"
 #include "notes_export/notes_conversion.h"
 #include "platform/files.h"
+#include "platform/headless_host.h"
 #include "platform/text_codec.h"
+#include "tests/support/fixed_text_engine.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {
@@ -21,26 +23,6 @@ using testing::TempDir;
 using testing::WriteBytes;
 
 constexpr std::int32_t kWindow = 41;
-
-class FakeControlHost final : public ControlHost {
- public:
-  explicit FakeControlHost(std::u16string name) : name_(std::move(name)) {}
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  std::int32_t WindowHandle() const override { return 1; }
-  std::int32_t WindowUnderPointer() const override { return 1; }
-  std::u16string InstanceName() const override { return name_; }
-  int PixelsPerInchX() const override { return 96; }
-  int PixelsPerInchY() const override { return 96; }
-  int ClientWidth() const override { return 153; }
-  int ClientHeight() const override { return 41; }
-  void SetAccessKey(std::optional<char16_t>) override {}
-  void ShowSurface(const ImageView&) override {}
-
- private:
-  std::u16string name_;
-  bool enabled_ = true;
-};
 
 struct Message {
   std::u16string text;
@@ -120,7 +102,10 @@ class MainWindowTest : public ::testing::Test {
   ScriptedPicker picker;
   CommonDialog CD{picker};
   XpBEvents events;
-  FakeControlHost host1{u"Command1"}, host2{u"Command2"};
+  ClassicColors colors;
+  FixedTextEngine text;
+  HeadlessControlHost host1{u"Command1", colors, text, 153, 41};
+  HeadlessControlHost host2{u"Command2", colors, text, 153, 41};
   XpB Command1{host1, events}, Command2{host2, events};
   bool browserFolderExists = true;
   MainServices services{

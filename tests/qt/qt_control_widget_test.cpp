@@ -7,7 +7,10 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
+#include <QTimer>
 
+#include "platform/device_context.h"
+#include "tests/support/fixed_text_engine.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"
 
@@ -21,7 +24,9 @@ struct ClickCounter : XpBEvents {
 
 TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
   ClickCounter events;
-  QtControlWidget widget(QStringLiteral("Command1"));
+  const ClassicColors colors;
+  FixedTextEngine text;
+  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
   XpB button(widget, events);
   widget.SetInput(&button);
   widget.resize(80, 30);
@@ -49,6 +54,32 @@ TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
   QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
   EXPECT_EQ(events.clicks, 1);
   EXPECT_FALSE(widget.isEnabled());
+}
+
+TEST(QtControlWidget, TheControlHearsOfItsNewSizeBeforeTheResizeReturns) {
+  // Hidden, Qt would hold the resize event back until the widget is shown.
+  XpBEvents events;
+  const ClassicColors colors;
+  FixedTextEngine text;
+  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
+  XpB button(widget, events);
+  widget.SetInput(&button);
+  widget.resize(5, 30);
+  PropertyStore store;
+  button.LoadFromStore(store);
+  EXPECT_EQ(widget.size(), QSize(10, 30));
+  EXPECT_EQ(button.SurfaceWidth(), 10);
+  EXPECT_EQ(button.Surface().width, 10);
+}
+
+TEST(QtControlWidget, YieldRunsTheWaitingEvents) {
+  const ClassicColors colors;
+  FixedTextEngine text;
+  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
+  bool ran = false;
+  QTimer::singleShot(0, &widget, [&] { ran = true; });
+  widget.Yield();
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST(XpBSettings, AnEmptyStoreLoadsEveryDefaultAndSavesAlmostNothing) {
   // The access key from the caption, then the size and one repaint at that size.
   EXPECT_EQ(t.log, (testing::EventLog{"Key none", "Show down=0"}));
   EXPECT_EQ(b.FocusRect(), (Rect{4, 4, 71, 21}));
-  EXPECT_EQ(b.ImagePixels().size(), 75u * 25u);
+  EXPECT_EQ(b.Surface().pixels.size(), 75u * 25u);
 
   // ShowFocusRect and XPDefaultColors default to the integer 1, which no boolean equals (true
   // is -1): like the stored data they came from, they always leave an entry.

@@ -167,7 +167,7 @@ TEST(XpBMouse, ButtonsRaiseTheirEventsInOrder) {
 
 TEST(XpBMouse, AClickHandlerMayDestroyTheButton) {
   EventLog log;
-  const XpB* watched = nullptr;
+  XpB* watched = nullptr;
   testing::FakeHost host(log, watched);
   testing::RecordingEvents events(log);
   auto button = std::make_unique<XpB>(host, events);
