@@ -119,8 +119,8 @@ Program::Program(const DesignData& design, FilePicker& picker, MainServices serv
           *buttons_.emplace_back(std::make_unique<ButtonParts>(control.name, window_.get()));
       QtControlWidget* widget = &button.window;
       widget->setObjectName(QString::fromStdU16String(control.name));
-      widget->setFocusPolicy(Qt::StrongFocus);
       widget->SetInput(&button.control);
+      widget->SetCaptionSource([&xpb = button.control] { return xpb.Caption(); });
       window_->Place(widget, place);
       button.control.LoadFromStore(control.settings);
       tabOrder.emplace_back(control.place.tabIndex, widget);
@@ -148,7 +148,10 @@ Program::Program(const DesignData& design, FilePicker& picker, MainServices serv
   buttons_[1]->events.step = [this] { main_->Command2_Click(); };
 }
 
-Program::~Program() = default;
+Program::~Program() {
+  // The buttons hear that they are going while their window still stands.
+  for (auto& button : buttons_) button->control.OnTerminate();
+}
 
 QLabel& Program::Label(std::u16string_view name) {
   for (auto& [labelName, label] : labels_) {

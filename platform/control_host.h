@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/device_context.h"
 
@@ -44,6 +45,11 @@ class ControlHost {
   virtual TextEngine& Text() = 0;
   // The key that, pressed with Alt, clicks the control; none takes an earlier one away.
   virtual void SetAccessKey(std::optional<char16_t> key) = 0;
+  // The control's one timer, ticking every 10 milliseconds while it is enabled.
+  virtual void SetTimerEnabled(bool enabled) = 0;
+  // The mouse capture: while the control holds it, every mouse movement comes to it.
+  virtual void SetCapture() = 0;
+  virtual void ReleaseCapture() = 0;
   // The control's retained image has changed and should be shown; the host keeps what it needs.
   virtual void ShowSurface(const ImageView& image) = 0;
   // Runs the events that are waiting, once, in the middle of a repaint. Their handlers may
@@ -65,6 +71,22 @@ class ControlInput {
   virtual void OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) = 0;
   virtual void OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) = 0;
   virtual void OnResize() = 0;
+  // Any mouse movement over the control, or anywhere while it holds the capture.
+  virtual void OnMouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y) = 0;
+  // KeyCode: the virtual-key code (32 the space bar, 13 Enter, 65..90 letters); a key held
+  // down repeats OnKeyDown.
+  virtual void OnKeyDown(std::int16_t KeyCode, std::int16_t Shift) = 0;
+  virtual void OnKeyUp(std::int16_t KeyCode, std::int16_t Shift) = 0;
+  virtual void OnFocusIn() = 0;
+  virtual void OnFocusOut() = 0;
+  // The control's access key, pressed with Alt.
+  virtual void OnAccessKey() = 0;
+  // A tick of the control's timer (see ControlHost::SetTimerEnabled).
+  virtual void OnTimer() = 0;
+  // The container changed one of the properties its controls take up, such as the font.
+  virtual void OnAmbientChanged(std::u16string_view name) = 0;
+  // The control is going away.
+  virtual void OnTerminate() = 0;
 };
 
 }  // namespace brackwater

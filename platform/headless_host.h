@@ -44,6 +44,10 @@ class HeadlessControlHost final : public ControlHost {
   const SystemColors& Colors() const override { return colors_; }
   TextEngine& Text() override { return text_; }
   void SetAccessKey(std::optional<char16_t>) override {}
+  void SetTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
+  bool TimerEnabled() const { return timerEnabled_; }
+  void SetCapture() override {}
+  void ReleaseCapture() override {}
   void ShowSurface(const ImageView&) override {}
   void Yield() override {
     if (yield_) yield_();
@@ -59,6 +63,7 @@ class HeadlessControlHost final : public ControlHost {
   std::function<void()> yield_;
   bool enabled_ = true;
   bool pointerOver_ = false;
+  bool timerEnabled_ = false;
   int width_;
   int height_;
 };

@@ -242,6 +242,82 @@ void XpB::OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) {
 
 void XpB::OnResize() { UpdateSize(); }
 
+// Hover is found by polling: a move only starts the timer, and its ticks compare the window
+// under the pointer with the control's own.
+void XpB::OnMouseMove(std::int16_t, std::int16_t, float, float) { host_.SetTimerEnabled(true); }
+
+void XpB::OnTimer() {
+  const std::weak_ptr<const bool> alive = lifetime_;
+  const bool over = host_.WindowUnderPointer() == host_.WindowHandle();
+  if (over && state_.IsOver == 0) {
+    host_.ReleaseCapture();
+    state_.IsOver = 1;
+    std::int16_t Shift = 0;
+    events_.MouseIn(Shift);
+    if (alive.expired()) return;
+    Refresh();
+    if (alive.expired()) return;
+    host_.SetCapture();
+  } else if (!over && state_.IsOver == 1) {
+    state_.IsOver = 0;
+    state_.IsDown = 0;
+    host_.SetTimerEnabled(false);
+    std::int16_t Shift = 0;
+    events_.MouseOut(Shift);
+    if (alive.expired()) return;
+    Refresh();
+    if (alive.expired()) return;
+    host_.ReleaseCapture();
+  }
+}
+
+void XpB::OnKeyDown(std::int16_t KeyCode, std::int16_t Shift) {
+  const std::weak_ptr<const bool> alive = lifetime_;
+  // A held space bar repeats the press; only the first shows the pressed look.
+  if (state_.IsDown == 0 && KeyCode == kSpaceBar) {
+    state_.IsDown = 1;
+    state_.IsOver = 1;
+    Refresh();
+    if (alive.expired()) return;
+  }
+  events_.KeyDown(KeyCode, Shift);
+}
+
+void XpB::OnKeyUp(std::int16_t KeyCode, std::int16_t Shift) {
+  const std::weak_ptr<const bool> alive = lifetime_;
+  if (KeyCode == kSpaceBar) {
+    state_.IsDown = 0;
+    state_.IsOver = 0;
+    Refresh();
+    if (alive.expired()) return;
+    // The space bar clicks as the left button does, with the pointer deciding as for it.
+    OnMouseUp(1, Shift, 0.0F, 0.0F);
+    if (alive.expired()) return;
+  }
+  events_.KeyUp(KeyCode, Shift);
+}
+
+void XpB::OnFocusIn() {
+  state_.IsOver = 0;
+  state_.HasFocus = 1;
+  Refresh();
+}
+
+void XpB::OnFocusOut() {
+  state_.HasFocus = 0;
+  state_.IsDown = 0;
+  state_.IsOver = 0;
+  Refresh();
+}
+
+void XpB::OnAccessKey() {
+  if (EnabledCtrl()) events_.Click();
+}
+
+void XpB::OnAmbientChanged(std::u16string_view) { UpdateSize(); }
+
+void XpB::OnTerminate() { state_.Picture.reset(); }
+
 void XpB::UpdateAccessKey() {
   // Only the first two groups of ampersands are looked at, as the caption's text drawing
   // underlines: "&&" is a plain ampersand, and after one the next "&" marks the key.

@@ -141,6 +141,15 @@ class XpB final : public ControlInput {
   void OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) override;
   void OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) override;
   void OnResize() override;
+  void OnMouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y) override;
+  void OnKeyDown(std::int16_t KeyCode, std::int16_t Shift) override;
+  void OnKeyUp(std::int16_t KeyCode, std::int16_t Shift) override;
+  void OnFocusIn() override;
+  void OnFocusOut() override;
+  void OnAccessKey() override;
+  void OnTimer() override;
+  void OnAmbientChanged(std::u16string_view name) override;
+  void OnTerminate() override;
 
   // Sets the flags that the input handlers keep and repaints: for tools and tests that show a
   // state without driving the input that leads to it.
@@ -168,6 +177,8 @@ class XpB final : public ControlInput {
   Rgb TextColor() const { return dc_.TextColor(); }
 
  private:
+  static constexpr std::int16_t kSpaceBar = 32;
+
   void UpdateAccessKey();
   void UpdateSize();
   void CalcLayout();

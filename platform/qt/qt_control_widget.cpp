@@ -1,26 +1,31 @@
 #include "platform/qt/qt_control_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QChar>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
+#include <utility>
+
+#include "platform/qt/qt_control_accessible.h"
 
 namespace brackwater {
 namespace {
 
-std::int16_t ButtonMask(Qt::MouseButton button) {
-  switch (button) {
-    case Qt::LeftButton:
-      return 1;
-    case Qt::RightButton:
-      return 2;
-    case Qt::MiddleButton:
-      return 4;
-    default:
-      return 0;
-  }
+// The control's timer ticks this often while it runs.
+constexpr int kTimerMilliseconds = 10;
+
+std::int16_t ButtonMask(Qt::MouseButtons buttons) {
+  std::int16_t mask = 0;
+  if (buttons & Qt::LeftButton) mask |= 1;
+  if (buttons & Qt::RightButton) mask |= 2;
+  if (buttons & Qt::MiddleButton) mask |= 4;
+  return mask;
 }
 
 std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) {
@@ -38,7 +43,71 @@ std::int32_t NextHandle() {
   return ++last;
 }
 
+// Keys whose codes are not their characters, and the symbols of a US keyboard's shifted keys,
+// which Qt reports by the symbol and the platform by the key underneath.
+constexpr std::pair<int, std::int16_t> kKeyCodes[] = {
+    {Qt::Key_Backspace, 8},    {Qt::Key_Tab, 9},           {Qt::Key_Backtab, 9},
+    {Qt::Key_Clear, 12},       {Qt::Key_Return, 13},       {Qt::Key_Enter, 13},
+    {Qt::Key_Shift, 16},       {Qt::Key_Control, 17},      {Qt::Key_Alt, 18},
+    {Qt::Key_AltGr, 18},       {Qt::Key_Pause, 19},        {Qt::Key_CapsLock, 20},
+    {Qt::Key_Escape, 27},      {Qt::Key_PageUp, 33},       {Qt::Key_PageDown, 34},
+    {Qt::Key_End, 35},         {Qt::Key_Home, 36},         {Qt::Key_Left, 37},
+    {Qt::Key_Up, 38},          {Qt::Key_Right, 39},        {Qt::Key_Down, 40},
+    {Qt::Key_Select, 41},      {Qt::Key_Printer, 42},      {Qt::Key_Execute, 43},
+    {Qt::Key_Print, 44},       {Qt::Key_Insert, 45},       {Qt::Key_Delete, 46},
+    {Qt::Key_Help, 47},        {Qt::Key_Meta, 91},         {Qt::Key_Super_L, 91},
+    {Qt::Key_Super_R, 92},     {Qt::Key_Menu, 93},         {Qt::Key_Sleep, 95},
+    {Qt::Key_NumLock, 144},    {Qt::Key_ScrollLock, 145},  {Qt::Key_Semicolon, 186},
+    {Qt::Key_Colon, 186},      {Qt::Key_Equal, 187},       {Qt::Key_Plus, 187},
+    {Qt::Key_Comma, 188},      {Qt::Key_Less, 188},        {Qt::Key_Minus, 189},
+    {Qt::Key_Underscore, 189}, {Qt::Key_Period, 190},      {Qt::Key_Greater, 190},
+    {Qt::Key_Slash, 191},      {Qt::Key_Question, 191},    {Qt::Key_QuoteLeft, 192},
+    {Qt::Key_AsciiTilde, 192}, {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219},
+    {Qt::Key_Backslash, 220},  {Qt::Key_Bar, 220},         {Qt::Key_BracketRight, 221},
+    {Qt::Key_BraceRight, 221}, {Qt::Key_Apostrophe, 222},  {Qt::Key_QuoteDbl, 222},
+    {Qt::Key_Exclam, 49},      {Qt::Key_At, 50},           {Qt::Key_NumberSign, 51},
+    {Qt::Key_Dollar, 52},      {Qt::Key_Percent, 53},      {Qt::Key_AsciiCircum, 54},
+    {Qt::Key_Ampersand, 55},   {Qt::Key_Asterisk, 56},     {Qt::Key_ParenLeft, 57},
+    {Qt::Key_ParenRight, 48},  {Qt::Key_Space, 32},        {Qt::Key_Cancel, 3},
+};
+
+// The keypad's keys have codes of their own, apart from the main keyboard's.
+std::optional<std::int16_t> KeypadCode(int key) {
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<std::int16_t>(96 + key - Qt::Key_0);
+  switch (key) {
+    case Qt::Key_Asterisk:
+      return 106;
+    case Qt::Key_Plus:
+      return 107;
+    case Qt::Key_Minus:
+      return 109;
+    case Qt::Key_Period:
+    case Qt::Key_Comma:
+      return 110;
+    case Qt::Key_Slash:
+      return 111;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
+
+std::optional<std::int16_t> VirtualKeyCode(int key, Qt::KeyboardModifiers modifiers) {
+  if (modifiers & Qt::KeypadModifier) {
+    if (const auto code = KeypadCode(key)) return code;
+  }
+  if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) {
+    return static_cast<std::int16_t>(key);
+  }
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
+    return static_cast<std::int16_t>(112 + key - Qt::Key_F1);
+  }
+  for (const auto& [qtKey, code] : kKeyCodes) {
+    if (qtKey == key) return code;
+  }
+  return std::nullopt;
+}
 
 QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
                                  TextEngine& text, QWidget* parent)
@@ -46,7 +115,25 @@ QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors
       instanceName_(instanceName.toStdU16String()),
       handle_(NextHandle()),
       colors_(colors),
-      text_(text) {}
+      text_(text),
+      timer_(new QTimer(this)) {
+  InstallQtControlAccessibility();
+  // A push button takes the focus by a click and by the Tab key.
+  setFocusPolicy(Qt::StrongFocus);
+  // Hover is found by the control's timer, which a move starts: moves must come without a
+  // pressed button too.
+  setMouseTracking(true);
+  timer_->setInterval(kTimerMilliseconds);
+  connect(timer_, &QTimer::timeout, this, [this] {
+    if (input_ != nullptr) input_->OnTimer();
+  });
+  WatchWindow();
+}
+
+// A grab that outlived its widget would keep the pointer from every other window.
+QtControlWidget::~QtControlWidget() { ReleaseCapture(); }
+
+ControlInput* QtControlWidget::Input() const { return isEnabled() ? input_ : nullptr; }
 
 bool QtControlWidget::Enabled() const {
   // The window's own switch, as the control sets it, not whether a disabled parent also shuts
@@ -69,6 +156,54 @@ void QtControlWidget::SetClientSize(int width, int height) {
   // Qt holds a hidden widget's resize event back until it is shown; the control expects to
   // hear of its new size before this returns, as a shown widget's resize has it.
   if (testAttribute(Qt::WA_PendingResizeEvent) && input_ != nullptr) input_->OnResize();
+}
+
+QKeySequence QtControlWidget::AccessKeySequence() const {
+  if (!accessKey_) return {};
+  // Qt names a character's key by its upper case.
+  const auto key = static_cast<Qt::Key>(QChar(*accessKey_).toUpper().unicode());
+  return QKeySequence(QKeyCombination(Qt::AltModifier, key));
+}
+
+void QtControlWidget::SetAccessKey(std::optional<char16_t> key) {
+  accessKey_ = key;
+  delete accessShortcut_;
+  accessShortcut_ = nullptr;
+  if (key) {
+    // Anywhere in the window, as an access key works from any control of its window; the
+    // shortcut stays silent while the widget is disabled.
+    accessShortcut_ =
+        new QShortcut(AccessKeySequence(), this, nullptr, nullptr, Qt::WindowShortcut);
+    connect(accessShortcut_, &QShortcut::activated, this, [this] {
+      if (ControlInput* input = Input()) input->OnAccessKey();
+    });
+  }
+  // The control hands its key over whenever its caption changes, which is the button's name.
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
+}
+
+void QtControlWidget::Press() {
+  if (ControlInput* input = Input()) input->OnAccessKey();
+}
+
+void QtControlWidget::SetTimerEnabled(bool enabled) {
+  // Every mouse move switches the timer on: restarting a running one would put its ticks off
+  // for as long as the pointer moves.
+  if (!enabled) {
+    timer_->stop();
+  } else if (!timer_->isActive()) {
+    timer_->start();
+  }
+}
+
+void QtControlWidget::SetCapture() {
+  if (isVisible() && isEnabled() && !blocked_) grabMouse();
+}
+
+void QtControlWidget::ReleaseCapture() {
+  // Only a grab of this widget's own: another window's grab is its owner's to end.
+  if (QWidget::mouseGrabber() == this) releaseMouse();
 }
 
 void QtControlWidget::Yield() { QCoreApplication::processEvents(); }
@@ -95,20 +230,111 @@ void QtControlWidget::resizeEvent(QResizeEvent*) {
   if (input_ != nullptr) input_->OnResize();
 }
 
+// Qt already keeps mouse and key events from a disabled widget; the checks below also cover
+// the focus and shortcut events that Qt still delivers while a widget is being disabled.
+
 void QtControlWidget::mousePressEvent(QMouseEvent* event) {
+  // A double click's second press comes here as well, as QWidget passes it on: two quick
+  // clicks are two clicks of the button.
+  ControlInput* input = Input();
   const std::int16_t button = ButtonMask(event->button());
-  if (button == 0 || input_ == nullptr) return;
+  if (button == 0 || input == nullptr) return;
   const QPointF at = event->position();
-  input_->OnMouseDown(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
-                      static_cast<float>(at.y()));
+  input->OnMouseDown(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
+                     static_cast<float>(at.y()));
 }
 
 void QtControlWidget::mouseReleaseEvent(QMouseEvent* event) {
+  ControlInput* input = Input();
   const std::int16_t button = ButtonMask(event->button());
-  if (button == 0 || input_ == nullptr) return;
+  if (button == 0 || input == nullptr) return;
   const QPointF at = event->position();
-  input_->OnMouseUp(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
-                    static_cast<float>(at.y()));
+  input->OnMouseUp(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
+                   static_cast<float>(at.y()));
+}
+
+void QtControlWidget::mouseMoveEvent(QMouseEvent* event) {
+  ControlInput* input = Input();
+  if (input == nullptr) return;
+  const QPointF at = event->position();
+  input->OnMouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()),
+                     static_cast<float>(at.x()), static_cast<float>(at.y()));
+}
+
+void QtControlWidget::keyPressEvent(QKeyEvent* event) {
+  ControlInput* input = Input();
+  const auto code = VirtualKeyCode(event->key(), event->modifiers());
+  if (input == nullptr || !code) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  // A held key comes again and again, each time as a press of its own.
+  input->OnKeyDown(*code, ShiftMask(event->modifiers()));
+}
+
+void QtControlWidget::keyReleaseEvent(QKeyEvent* event) {
+  ControlInput* input = Input();
+  const auto code = VirtualKeyCode(event->key(), event->modifiers());
+  if (input == nullptr || !code) {
+    QWidget::keyReleaseEvent(event);
+    return;
+  }
+  // Some platforms pair each repeated press with a release of their own making; only the
+  // release of the key itself counts.
+  if (event->isAutoRepeat()) return;
+  input->OnKeyUp(*code, ShiftMask(event->modifiers()));
+}
+
+void QtControlWidget::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  if (ControlInput* input = Input()) input->OnFocusIn();
+}
+
+void QtControlWidget::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  if (ControlInput* input = Input()) input->OnFocusOut();
+}
+
+void QtControlWidget::WatchWindow() {
+  QWidget* top = window();
+  if (top == watchedWindow_) return;
+  if (!watchedWindow_.isNull() && watchedWindow_ != this) watchedWindow_->removeEventFilter(this);
+  watchedWindow_ = top;
+  // A window of its own hears of its blocking in event().
+  if (top != this) top->installEventFilter(this);
+  SetBlocked(false);
+}
+
+void QtControlWidget::SetBlocked(bool blocked) {
+  blocked_ = blocked;
+  if (blocked) ReleaseCapture();
+}
+
+bool QtControlWidget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowBlocked) SetBlocked(true);
+  if (event->type() == QEvent::WindowUnblocked) SetBlocked(false);
+  return QWidget::event(event);
+}
+
+bool QtControlWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == watchedWindow_) {
+    if (event->type() == QEvent::WindowBlocked) SetBlocked(true);
+    if (event->type() == QEvent::WindowUnblocked) SetBlocked(false);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void QtControlWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ParentChange) WatchWindow();
+  if (event->type() == QEvent::EnabledChange && !isEnabled()) ReleaseCapture();
+  if (input_ == nullptr) return;
+  // The font and the colours are what a container's controls take up from it.
+  if (event->type() == QEvent::FontChange) {
+    input_->OnAmbientChanged(u"Font");
+  } else if (event->type() == QEvent::PaletteChange) {
+    input_->OnAmbientChanged(u"Palette");
+  }
 }
 
 }  // namespace brackwater

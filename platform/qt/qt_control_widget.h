@@ -1,18 +1,25 @@
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/control_host.h"
 
+class QShortcut;
+
 namespace brackwater {
 
 // The Qt window of one owner-drawn control: it shows the control's retained image and turns
-// Qt's notifications into the control's handlers.
+// Qt's notifications into the control's handlers. A disabled widget passes on no mouse,
+// keyboard, focus or access-key input; the timer ticks whatever the enabled state.
 class QtControlWidget : public QWidget, public ControlHost {
   Q_OBJECT
 
@@ -20,11 +27,24 @@ class QtControlWidget : public QWidget, public ControlHost {
   // The control paints with `colors` and `text`; both must outlive the widget.
   QtControlWidget(const QString& instanceName, const SystemColors& colors, TextEngine& text,
                   QWidget* parent = nullptr);
+  ~QtControlWidget() override;
 
   // The control that takes this window's input; it must outlive the widget or be taken away.
   void SetInput(ControlInput* input) { input_ = input; }
-  // The key that the caption marks, as the control last handed it over.
+  // Where assistive technology reads the caption from, "&" marks and all; it must outlive the
+  // widget or be taken away.
+  void SetCaptionSource(std::function<std::u16string()> caption) { caption_ = std::move(caption); }
+  std::u16string Caption() const { return caption_ ? caption_() : std::u16string(); }
+  // The key that the caption marks, as the control last handed it over, and the key sequence
+  // that presses it.
   std::optional<char16_t> AccessKey() const { return accessKey_; }
+  QKeySequence AccessKeySequence() const;
+  // Whether the control's timer runs. The timer is the widget's child QTimer; its ticks go to
+  // the control's OnTimer.
+  bool TimerEnabled() const { return timer_->isActive(); }
+  // The button pressed by other means than a key, such as assistive technology: it clicks as
+  // the access key does, and only while the widget is enabled.
+  void Press();
 
   bool Enabled() const override;
   void SetEnabled(bool enabled) override;
@@ -38,7 +58,14 @@ class QtControlWidget : public QWidget, public ControlHost {
   void SetClientSize(int width, int height) override;
   const SystemColors& Colors() const override { return colors_; }
   TextEngine& Text() override { return text_; }
-  void SetAccessKey(std::optional<char16_t> key) override { accessKey_ = key; }
+  void SetAccessKey(std::optional<char16_t> key) override;
+  void SetTimerEnabled(bool enabled) override;
+  // A hidden or disabled widget, or one whose window a modal window blocks, takes no mouse input
+  // and so takes no capture either; becoming one of them lets the capture go, as a disabled
+  // window loses it on the platform the control comes from. Otherwise the capture would keep the
+  // pointer from the very dialog that a click opened.
+  void SetCapture() override;
+  void ReleaseCapture() override;
   void ShowSurface(const ImageView& image) override;
   void Yield() override;
   char16_t LowerCase(char16_t c) const override;
@@ -48,15 +75,42 @@ class QtControlWidget : public QWidget, public ControlHost {
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The control, when there is one and the widget takes input.
+  ControlInput* Input() const;
+  // Follows the window that the widget is in, to hear when a modal window blocks it.
+  void WatchWindow();
+  void SetBlocked(bool blocked);
+
   std::u16string instanceName_;
   std::int32_t handle_;
   const SystemColors& colors_;
   TextEngine& text_;
   std::optional<char16_t> accessKey_;
+  QShortcut* accessShortcut_ = nullptr;
   ControlInput* input_ = nullptr;
+  std::function<std::u16string()> caption_;
+  QTimer* timer_;
+  QPointer<QWidget> watchedWindow_;
+  bool blocked_ = false;
   QImage image_;
 };
+
+// The virtual-key code of a Qt key as a US keyboard has it: 32 the space bar, 13 Enter and
+// Return, 27 Escape, 9 Tab, 8 Backspace, 48..57 digits, 65..90 letters, 112..135 F1..F24,
+// 33..40 the page, end, home and arrow keys, 45 Insert, 46 Delete, 16..18 Shift, Ctrl and Alt,
+// 96..111 the keypad's digits and operators, 186..222 the punctuation keys. A shifted symbol
+// gives the key it is on ("!" gives 49). nullopt for a key that has no code here (letters of
+// other scripts, media keys).
+std::optional<std::int16_t> VirtualKeyCode(int key, Qt::KeyboardModifiers modifiers);
 
 }  // namespace brackwater

@@ -100,12 +100,19 @@ class FakeHost : public ControlHost {
     // With the press as the repaint saw it: a handler sets its flags before it repaints.
     log_.push_back("Show down=" + std::to_string(button_->IsDown()));
   }
+  void SetTimerEnabled(bool on) override {
+    timerEnabled = on;
+    log_.push_back(on ? "Timer on" : "Timer off");
+  }
+  void SetCapture() override { log_.push_back("Capture"); }
+  void ReleaseCapture() override { log_.push_back("Release"); }
   void Yield() override {
     log_.push_back("Yield");
     if (onYield) onYield();
   }
 
   bool enabled = true;
+  bool timerEnabled = false;
   bool pointerOver = true;
   bool instanceNameFails = false;
   int ppiX = 96;
@@ -137,6 +144,16 @@ class RecordingEvents : public XpBEvents {
   }
   void MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override {
     Mouse("MouseUp", Button, Shift, X, Y);
+  }
+  void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override {
+    log_.push_back("KeyDown " + std::to_string(KeyCode) + ' ' + std::to_string(Shift));
+  }
+  void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) override {
+    log_.push_back("KeyUp " + std::to_string(KeyCode) + ' ' + std::to_string(Shift));
+  }
+  void MouseIn(std::int16_t& Shift) override { log_.push_back("MouseIn " + std::to_string(Shift)); }
+  void MouseOut(std::int16_t& Shift) override {
+    log_.push_back("MouseOut " + std::to_string(Shift));
   }
 
   std::function<void()> onClick;
