@@ -9,8 +9,9 @@ PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libb
   qt6-base-dev
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := hyperfine time
+DEB_PACKAGES := dpkg-dev
 
-.PHONY: run test build configure deps sanitize fuzz bench format screenshot
+.PHONY: run test build configure deps sanitize fuzz bench format screenshot deb
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -68,6 +69,11 @@ fuzz: sanitize
 bench: build
 	$(call install_missing,$(BENCH_PACKAGES))
 	bench/run $(BUILD_DIR)
+
+# build/brackwater_1.00_amd64.deb
+deb: build
+	$(call install_missing,$(DEB_PACKAGES))
+	cd $(BUILD_DIR) && cpack -G DEB
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
