@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -197,6 +198,16 @@ class FakePicture : public Picture {
 };
 
 // A button on a fake host, with one log for both.
+// A button that a handler may destroy: the test owns it through a pointer.
+struct OwnedButton {
+  OwnedButton() : button(std::make_unique<XpB>(host, events)) { watched = button.get(); }
+  EventLog log;
+  XpB* watched = nullptr;
+  FakeHost host{log, watched};
+  RecordingEvents events{log};
+  std::unique_ptr<XpB> button;
+};
+
 struct TestButton {
   EventLog log;
   XpB* watched = &button;

@@ -461,19 +461,14 @@ TEST(XpBPicture, ARepaintDuringTheYieldIsTheOneThatShows) {
 }
 
 TEST(XpBPicture, AButtonDestroyedDuringTheYieldIsNotTouched) {
-  EventLog log;
-  XpB* watched = nullptr;
-  testing::FakeHost host(log, watched);
-  testing::RecordingEvents events(log);
-  auto button = std::make_unique<XpB>(host, events);
-  watched = button.get();
-  button->OnResize();
-  button->SetButtonStyle(1);
-  button->SetPicture(Bitmap());
-  log.clear();
-  host.onYield = [&] { button.reset(); };
-  watched->OnMouseDown(1, 0, 1, 1);
-  EXPECT_EQ(log, (EventLog{"Yield"}));
+  testing::OwnedButton t;
+  t.button->OnResize();
+  t.button->SetButtonStyle(1);
+  t.button->SetPicture(Bitmap());
+  t.log.clear();
+  t.host.onYield = [&] { t.button.reset(); };
+  t.watched->OnMouseDown(1, 0, 1, 1);
+  EXPECT_EQ(t.log, (EventLog{"Yield"}));
 }
 
 }  // namespace

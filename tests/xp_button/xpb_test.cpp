@@ -166,17 +166,12 @@ TEST(XpBMouse, ButtonsRaiseTheirEventsInOrder) {
 }
 
 TEST(XpBMouse, AClickHandlerMayDestroyTheButton) {
-  EventLog log;
-  XpB* watched = nullptr;
-  testing::FakeHost host(log, watched);
-  testing::RecordingEvents events(log);
-  auto button = std::make_unique<XpB>(host, events);
-  watched = button.get();
-  events.onClick = [&] { button.reset(); };
-  button->OnMouseDown(1, 0, 1, 1);
-  button->OnMouseUp(1, 0, 1, 1);
+  testing::OwnedButton t;
+  t.events.onClick = [&] { t.button.reset(); };
+  t.button->OnMouseDown(1, 0, 1, 1);
+  t.button->OnMouseUp(1, 0, 1, 1);
   // Nothing of the button runs after the handler: no MouseUp from a destroyed control.
-  EXPECT_EQ(log, (EventLog{"Show down=1", "MouseDown 1 0 1 1", "Show down=0", "Click"}));
+  EXPECT_EQ(t.log, (EventLog{"Show down=1", "MouseDown 1 0 1 1", "Show down=0", "Click"}));
 }
 
 }  // namespace
