@@ -80,7 +80,8 @@ void Main::Command2_Click() {
   try {
     FileBytes notes;
     try {
-      notes = ReadWholeFile(TextToPath(notesPath));
+      // Copied: the browser may rewrite its notes file while the window works on it.
+      notes = ReadWholeFile(TextToPath(notesPath), FileReading::kCopied);
     } catch (const FileError& error) {
       Report(CannotRead(error));
       NotesFileChosen(notesPath);

@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/memory.h"
 #include "platform/text_codec.h"
 
 namespace brackwater {
@@ -145,11 +146,12 @@ FileBytes::~FileBytes() {
   if (mapped_ != nullptr) ::munmap(const_cast<char*>(mapped_), size_);
 }
 
-FileBytes ReadWholeFile(const std::filesystem::path& path) {
+FileBytes ReadWholeFile(const std::filesystem::path& path, FileReading reading) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError(path, Reason(errno));
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (reading == FileReading::kMapped && regular && info.st_size > 0) {
     const auto size = static_cast<std::size_t>(info.st_size);
     void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (mapped != MAP_FAILED) {
@@ -157,8 +159,12 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
       return FileBytes(static_cast<const char*>(mapped), size);
     }
   }
-  // Pipes, and files whose size says nothing (those of /proc), are read to their end.
-  std::string bytes(65536, '\0');
+  // Read to the end, not to the size taken: pipes and the files of /proc have none, and a file
+  // may change meanwhile. One byte past the size lets the read that finds the end fit.
+  std::string bytes;
+  bytes.reserve(regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+  AdviseLargePages(bytes.data(), bytes.capacity());
+  bytes.resize(bytes.capacity());
   std::size_t used = 0;
   for (;;) {
     if (used == bytes.size()) bytes.resize(2 * bytes.size());

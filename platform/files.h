@@ -25,8 +25,8 @@ class FileError : public std::runtime_error {
 std::u16string PathToText(const std::filesystem::path& path);
 std::filesystem::path TextToPath(std::u16string_view text);
 
-// The bytes of a whole file. A regular file is mapped rather than copied: reading a large file
-// into fresh memory costs several times what mapping it from the file cache does.
+// The bytes of a whole file. A regular file may be mapped rather than copied: reading a large
+// file into fresh memory costs several times what mapping it from the file cache does.
 class FileBytes {
  public:
   FileBytes() = default;
@@ -46,7 +46,16 @@ class FileBytes {
   std::string owned_;
 };
 
-FileBytes ReadWholeFile(const std::filesystem::path& path);
+enum class FileReading {
+  // Fast, and no copy in memory; but a file cut short by another program while its bytes are
+  // in use ends the process (SIGBUS). For a command that does one thing and ends.
+  kMapped,
+  // Safe whatever other programs do to the file meanwhile. For a program that must go on.
+  kCopied,
+};
+
+FileBytes ReadWholeFile(const std::filesystem::path& path,
+                        FileReading reading = FileReading::kMapped);
 
 // Whether both names lead to the same file (links followed). False when either is missing.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
