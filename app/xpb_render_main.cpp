@@ -219,7 +219,7 @@ QImage Gallery(Options o, const PicturePtr& picture, const SystemColors& colors,
 
 int Run(const QStringList& arguments) {
   const Options o = Parse(arguments);
-  const ClassicColors classic;
+  const ClassicColors classic{};
   const QtSystemColors desktop;
   const SystemColors& colors = o.desktopPalette ? static_cast<const SystemColors&>(desktop)
                                                 : static_cast<const SystemColors&>(classic);

@@ -326,7 +326,7 @@ TEST(DeviceContextTest, DisabledLookEmbossesTheDarkOpaquePixels) {
 }
 
 TEST(DeviceContextTest, ClassicColorsAreTheWindowsStandardScheme) {
-  const ClassicColors colors;
+  const ClassicColors colors{};
   const std::vector<std::pair<int, Rgb>> expected = {
       {15, 0x00C8D0D4}, {16, 0x00808080}, {18, 0x00000000}, {20, 0x00FFFFFF},
       {21, 0x00404040}, {22, 0x00C8D0D4}, {-1, 0},          {31, 0},

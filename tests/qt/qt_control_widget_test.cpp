@@ -35,7 +35,7 @@ struct ClickCounter : XpBEvents {
 
 TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
   ClickCounter events;
-  const ClassicColors colors;
+  const ClassicColors colors{};
   FixedTextEngine text;
   QtControlWidget widget(QStringLiteral("Command1"), colors, text);
   XpB button(widget, events);
@@ -70,7 +70,7 @@ TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
 TEST(QtControlWidget, TheControlHearsOfItsNewSizeBeforeTheResizeReturns) {
   // Hidden, Qt would hold the resize event back until the widget is shown.
   XpBEvents events;
-  const ClassicColors colors;
+  const ClassicColors colors{};
   FixedTextEngine text;
   QtControlWidget widget(QStringLiteral("Command1"), colors, text);
   XpB button(widget, events);
@@ -84,7 +84,7 @@ TEST(QtControlWidget, TheControlHearsOfItsNewSizeBeforeTheResizeReturns) {
 }
 
 TEST(QtControlWidget, YieldRunsTheWaitingEvents) {
-  const ClassicColors colors;
+  const ClassicColors colors{};
   FixedTextEngine text;
   QtControlWidget widget(QStringLiteral("Command1"), colors, text);
   bool ran = false;
@@ -181,7 +181,7 @@ class QtControlHostTest : public ::testing::Test {
 
   RecordingInput firstInput;
   RecordingInput secondInput;
-  const ClassicColors colors;
+  const ClassicColors colors{};
   FixedTextEngine text;
   QWidget window;
   QtControlWidget first{QStringLiteral("Command1"), colors, text, &window};
@@ -546,7 +546,7 @@ class HostedButtonTest : public ::testing::Test {
   }
 
   EventLog events;
-  const ClassicColors colors;
+  const ClassicColors colors{};
   FixedTextEngine text;
   QWidget window;
   QtControlWidget widget{QStringLiteral("Command1"), colors, text, &window};

@@ -36,7 +36,7 @@ TEST(XpBColors, ShiftColorMovesEachChannelAndHoldsItInRange) {
 }
 
 TEST(XpBColors, ResolveColorLooksUpSystemColoursOnly) {
-  const ClassicColors colors;
+  const ClassicColors colors{};
   EXPECT_EQ(ResolveColor(SystemColor(18), colors), 0x00000000u);  // button text
   EXPECT_EQ(ResolveColor(SystemColor(15), colors), 0x00C8D0D4u);  // button face
   EXPECT_EQ(ResolveColor(0x00ABCDEF, colors), 0x00ABCDEFu);
