@@ -236,29 +236,25 @@ void QtControlWidget::resizeEvent(QResizeEvent*) {
 void QtControlWidget::mousePressEvent(QMouseEvent* event) {
   // A double click's second press comes here as well, as QWidget passes it on: two quick
   // clicks are two clicks of the button.
-  ControlInput* input = Input();
-  const std::int16_t button = ButtonMask(event->button());
-  if (button == 0 || input == nullptr) return;
-  const QPointF at = event->position();
-  input->OnMouseDown(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
-                     static_cast<float>(at.y()));
+  DeliverMouse(&ControlInput::OnMouseDown, ButtonMask(event->button()), *event);
 }
 
 void QtControlWidget::mouseReleaseEvent(QMouseEvent* event) {
-  ControlInput* input = Input();
-  const std::int16_t button = ButtonMask(event->button());
-  if (button == 0 || input == nullptr) return;
-  const QPointF at = event->position();
-  input->OnMouseUp(button, ShiftMask(event->modifiers()), static_cast<float>(at.x()),
-                   static_cast<float>(at.y()));
+  DeliverMouse(&ControlInput::OnMouseUp, ButtonMask(event->button()), *event);
 }
 
 void QtControlWidget::mouseMoveEvent(QMouseEvent* event) {
+  // A move counts with no button held, too.
+  DeliverMouse(&ControlInput::OnMouseMove, ButtonMask(event->buttons()), *event, true);
+}
+
+void QtControlWidget::DeliverMouse(MouseHandler handler, std::int16_t button,
+                                   const QMouseEvent& event, bool withoutButton) {
   ControlInput* input = Input();
-  if (input == nullptr) return;
-  const QPointF at = event->position();
-  input->OnMouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()),
-                     static_cast<float>(at.x()), static_cast<float>(at.y()));
+  if (input == nullptr || (button == 0 && !withoutButton)) return;
+  const QPointF at = event.position();
+  (input->*handler)(button, ShiftMask(event.modifiers()), static_cast<float>(at.x()),
+                    static_cast<float>(at.y()));
 }
 
 void QtControlWidget::keyPressEvent(QKeyEvent* event) {

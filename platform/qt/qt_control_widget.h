@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QKeySequence>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -85,6 +86,11 @@ class QtControlWidget : public QWidget, public ControlHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  using MouseHandler = void (ControlInput::*)(std::int16_t, std::int16_t, float, float);
+  // Hands a mouse event to the control with the masks and position as it takes them; events
+  // of buttons it does not know are dropped, unless `withoutButton` says none is needed.
+  void DeliverMouse(MouseHandler handler, std::int16_t button, const QMouseEvent& event,
+                    bool withoutButton = false);
   // The control, when there is one and the widget takes input.
   ControlInput* Input() const;
   // Follows the window that the widget is in, to hear when a modal window blocks it.
