@@ -10,8 +10,10 @@ PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libb
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := hyperfine time
 DEB_PACKAGES := dpkg-dev
+WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
+WINE_PACKAGES := wine64
 
-.PHONY: run test build configure deps sanitize fuzz bench format screenshot deb
+.PHONY: run test build configure deps sanitize fuzz bench format screenshot deb windows windows-test
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -74,6 +76,20 @@ bench: build
 deb: build
 	$(call install_missing,$(DEB_PACKAGES))
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# brackwater.exe and brackwater-export.exe for Windows, 32-bit in build-win32/bin and 64-bit in
+# build-win64/bin, each with its test programs.
+windows:
+	$(call install_missing,$(WINDOWS_PACKAGES))
+	cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build build-win32
+	cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build build-win64
+
+# The 64-bit test programs under Wine, without a display (tools/wine-run).
+windows-test: windows
+	$(call install_missing,$(WINE_PACKAGES))
+	ctest --test-dir build-win64 --output-on-failure -j2
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
