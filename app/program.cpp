@@ -191,10 +191,8 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    ShowQtMessage(activeWindow(),
-                  u"Something went wrong, and the last step was not finished:\n" +
-                      QString::fromUtf8(error.what()).toStdU16String(),
-                  u"Brackwater", QtMessageIcon::kWarning);
+    ShowQtMessage(activeWindow(), FailureMessage(error.what()), u"Brackwater",
+                  QtMessageIcon::kWarning);
     return false;
   }
 }

@@ -40,6 +40,10 @@ std::u16string CannotWrite(const FileError& error) {
 
 }  // namespace
 
+std::u16string FailureMessage(std::string_view what) {
+  return u"Something went wrong, and the last step was not finished:\n" + Utf8ToUtf16(what);
+}
+
 MainServices SystemServices() {
   return {
       [] { return FormatDateTime(std::time(nullptr), TimeZone::kLocal); },

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "file_dialogs/common_dialog.h"
 #include "platform/clock.h"
@@ -34,6 +35,10 @@ struct MainServices {
 
 // Services of this system: the clock, the user's folders and the locale's code page.
 MainServices SystemServices();
+
+// What the user is told of a failure that reached the event loop, which the program survives:
+// `what` is the failure's own text, in UTF-8.
+std::u16string FailureMessage(std::string_view what);
 
 // The one window: open a notes file with Command1, save its export with Command2.
 class Main {

@@ -1,0 +1,310 @@
+#include "platform/win32/win32_control_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/win32/win32_failure.h"
+#include "platform/win32/win32_text.h"
+
+namespace brackwater {
+namespace {
+
+constexpr wchar_t kClassName[] = L"BrackwaterControl";
+// The control's timer ticks this often while it runs.
+constexpr UINT kTimerMilliseconds = 10;
+constexpr UINT_PTR kTimerId = 1;
+
+void RegisterClassOnce() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    // No CS_DBLCLKS: two quick clicks are two clicks of the button.
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    return ::RegisterClassExW(&windowClass) != 0;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+std::int16_t ButtonMask(WPARAM keys) {
+  std::int16_t mask = 0;
+  if (keys & MK_LBUTTON) mask |= 1;
+  if (keys & MK_RBUTTON) mask |= 2;
+  if (keys & MK_MBUTTON) mask |= 4;
+  return mask;
+}
+
+std::int16_t ShiftMask(WPARAM keys, bool altDown) {
+  std::int16_t mask = 0;
+  if (keys & MK_SHIFT) mask |= 1;
+  if (keys & MK_CONTROL) mask |= 2;
+  if (altDown) mask |= 4;
+  return mask;
+}
+
+std::int16_t KeyboardShiftMask() {
+  WPARAM keys = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+  if (::GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+  return ShiftMask(keys, ::GetKeyState(VK_MENU) < 0);
+}
+
+Win32ControlWindow::Win32ControlWindow(HWND parent, std::u16string instanceName,
+                                       const SystemColors& colors)
+    : instanceName_(std::move(instanceName)), colors_(colors) {
+  RegisterClassOnce();
+  // A push button is a tab stop; its window text is its name, for tools that list windows.
+  hwnd_ = ::CreateWindowExW(0, kClassName, Wide(instanceName_).c_str(),
+                            WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr,
+                            ::GetModuleHandleW(nullptr), nullptr);
+  if (hwnd_ == nullptr) throw std::runtime_error("the control's window could not be created");
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+  text_.SetFont(reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)));
+}
+
+Win32ControlWindow::~Win32ControlWindow() {
+  input_ = nullptr;
+  ReleaseCapture();
+  ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  ::DestroyWindow(hwnd_);
+}
+
+Win32ControlWindow* Win32ControlWindow::FromHandle(HWND hwnd) {
+  if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Procedure)) {
+    return nullptr;
+  }
+  return reinterpret_cast<Win32ControlWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+ControlInput* Win32ControlWindow::Input() const {
+  return ::IsWindowEnabled(hwnd_) ? input_ : nullptr;
+}
+
+bool Win32ControlWindow::Enabled() const {
+  // The window's own switch: WS_DISABLED of this window, not of its parent.
+  return ::IsWindowEnabled(hwnd_) != FALSE;
+}
+
+void Win32ControlWindow::SetEnabled(bool enabled) {
+  // A window being disabled loses the capture, as a disabled window gets no mouse input.
+  if (!enabled) ReleaseCapture();
+  ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+std::int32_t Win32ControlWindow::WindowHandle() const {
+  // Window handles are 32-bit values on 64-bit Windows too, so that 32-bit programs share them.
+  return static_cast<std::int32_t>(::HandleToLong(hwnd_));
+}
+
+std::int32_t Win32ControlWindow::WindowUnderPointer() const {
+  POINT at{};
+  if (!::GetCursorPos(&at)) return 0;
+  return static_cast<std::int32_t>(::HandleToLong(::WindowFromPoint(at)));
+}
+
+int Win32ControlWindow::PixelsPerInchX() const {
+  const HDC dc = ::GetDC(hwnd_);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+  ::ReleaseDC(hwnd_, dc);
+  return dpi;
+}
+
+int Win32ControlWindow::PixelsPerInchY() const {
+  const HDC dc = ::GetDC(hwnd_);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(hwnd_, dc);
+  return dpi;
+}
+
+int Win32ControlWindow::ClientWidth() const {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  return client.right;
+}
+
+int Win32ControlWindow::ClientHeight() const {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  return client.bottom;
+}
+
+void Win32ControlWindow::SetClientSize(int width, int height) {
+  // The window has no border: its size is its client area's. WM_SIZE comes before this returns.
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32ControlWindow::SetTimerEnabled(bool enabled) {
+  // Every mouse move switches the timer on: setting a running timer again would put its ticks
+  // off for as long as the pointer moves.
+  if (enabled == timerEnabled_) return;
+  timerEnabled_ = enabled;
+  if (enabled) {
+    ::SetTimer(hwnd_, kTimerId, kTimerMilliseconds, nullptr);
+  } else {
+    ::KillTimer(hwnd_, kTimerId);
+  }
+}
+
+void Win32ControlWindow::SetCapture() { ::SetCapture(hwnd_); }
+
+void Win32ControlWindow::ReleaseCapture() {
+  // Only a capture of this window's own: another window's capture is its owner's to end.
+  if (::GetCapture() == hwnd_) ::ReleaseCapture();
+}
+
+void Win32ControlWindow::PressAccessKey() {
+  if (ControlInput* input = Input()) GuardedCall(hwnd_, [input] { input->OnAccessKey(); });
+}
+
+void Win32ControlWindow::ShowSurface(const ImageView& image) {
+  // A copy: the control may repaint into its image before WM_PAINT comes round.
+  shown_.width = image.width;
+  shown_.height = image.height;
+  shown_.pixels.assign(image.pixels.begin(), image.pixels.end());
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Win32ControlWindow::Yield() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The loop that ends the program must still see it.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+char16_t Win32ControlWindow::LowerCase(char16_t c) const {
+  return static_cast<char16_t>(reinterpret_cast<std::uintptr_t>(
+      ::CharLowerW(reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(c)))));
+}
+
+void Win32ControlWindow::Paint(HDC dc) const {
+  if (shown_.pixels.empty()) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = shown_.width;
+  info.bmiHeader.biHeight = -shown_.height;  // top-down, as the image's rows run
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(shown_.width), static_cast<DWORD>(shown_.height),
+                      0, 0, 0, static_cast<UINT>(shown_.height), shown_.pixels.data(), &info,
+                      DIB_RGB_COLORS);
+}
+
+LRESULT CALLBACK Win32ControlWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+  auto* self = reinterpret_cast<Win32ControlWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  // Nothing may be thrown through the system's frames.
+  LRESULT result = 0;
+  if (!GuardedCall(hwnd, [&] { result = self->Handle(message, wParam, lParam); })) return 0;
+  return result;
+}
+
+LRESULT Win32ControlWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  ControlInput* input = Input();
+  const auto x = static_cast<float>(GET_X_LPARAM(lParam));
+  const auto y = static_cast<float>(GET_Y_LPARAM(lParam));
+  const auto mouse = [&](auto handler, std::int16_t button) {
+    if (input != nullptr) {
+      (input->*handler)(button, ShiftMask(wParam, ::GetKeyState(VK_MENU) < 0), x, y);
+    }
+    return 0;
+  };
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      // A push button takes the focus when it is clicked, before it hears of the press.
+      if (input != nullptr && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+      return mouse(&ControlInput::OnMouseDown, 1);
+    case WM_RBUTTONDOWN:
+      return mouse(&ControlInput::OnMouseDown, 2);
+    case WM_MBUTTONDOWN:
+      return mouse(&ControlInput::OnMouseDown, 4);
+    case WM_LBUTTONUP:
+      return mouse(&ControlInput::OnMouseUp, 1);
+    case WM_RBUTTONUP:
+      return mouse(&ControlInput::OnMouseUp, 2);
+    case WM_MBUTTONUP:
+      return mouse(&ControlInput::OnMouseUp, 4);
+    case WM_MOUSEMOVE:
+      // A move counts with no button held, too.
+      return mouse(&ControlInput::OnMouseMove, ButtonMask(wParam));
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // A held key comes again and again, each time as a press of its own.
+      if (input != nullptr)
+        input->OnKeyDown(static_cast<std::int16_t>(wParam), KeyboardShiftMask());
+      // Alt's own keys (Alt+F4, Alt+Space) stay the system's.
+      return message == WM_SYSKEYDOWN ? ::DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (input != nullptr) input->OnKeyUp(static_cast<std::int16_t>(wParam), KeyboardShiftMask());
+      return message == WM_SYSKEYUP ? ::DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
+    case WM_GETDLGCODE: {
+      // Every key is the control's but Tab, which moves the focus on through the window.
+      const auto* pending = reinterpret_cast<const MSG*>(lParam);
+      if (pending != nullptr && pending->message == WM_KEYDOWN && pending->wParam == VK_TAB) {
+        return 0;
+      }
+      return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    }
+    case WM_SETFOCUS:
+      if (input != nullptr) input->OnFocusIn();
+      return 0;
+    case WM_KILLFOCUS:
+      if (input != nullptr) input->OnFocusOut();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimerId && input_ != nullptr) input_->OnTimer();
+      return 0;
+    case WM_SIZE:
+      if (input_ != nullptr) input_->OnResize();
+      return 0;
+    case WM_SETFONT:
+      text_.SetFont(reinterpret_cast<HFONT>(wParam));
+      if (input_ != nullptr) input_->OnAmbientChanged(u"Font");
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(text_.Font());
+    case WM_SETTINGCHANGE:
+      if (input_ != nullptr) input_->OnAmbientChanged(u"Font");
+      return 0;
+    case WM_SYSCOLORCHANGE:
+      if (input_ != nullptr) input_->OnAmbientChanged(u"Palette");
+      return 0;
+    case WM_ENABLE:
+      if (wParam == FALSE) ReleaseCapture();
+      return 0;
+    case WM_ERASEBKGND:
+      // The image covers the whole window.
+      return 1;
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = ::BeginPaint(hwnd_, &paint);
+      Paint(dc);
+      ::EndPaint(hwnd_, &paint);
+      return 0;
+    }
+    default:
+      return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+}  // namespace brackwater

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/device_context.h"
+#include "platform/win32/win32_api.h"
+
+namespace brackwater {
+
+class Win32Bitmap;
+
+// A program's top-level window on Windows: a caption, a fixed single border, a close box but
+// no minimise or maximise box, centred on the screen, with a background picture drawn unscaled
+// from the top-left corner of its client area, its labels drawn on it, and its controls as
+// child windows at fixed pixel positions.
+class Win32Window {
+ public:
+  // `background` must outlive the window; the icons are the system's to free.
+  Win32Window(const std::u16string& caption, SIZE clientSize, const Win32Bitmap* background,
+              HICON icon, HICON smallIcon);
+  ~Win32Window();
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+
+  HWND Hwnd() const { return hwnd_; }
+  // The dialog font that the window's labels and controls use.
+  HFONT Font() const { return font_; }
+
+  // A one-line label, drawn on the window as the window's own: transparent over the
+  // background, or opaque in `background`.
+  void AddLabel(std::u16string name, const RECT& place, std::u16string text,
+                std::optional<Rgb> background);
+  void SetLabelText(std::u16string_view name, std::u16string text);
+  const std::u16string& LabelText(std::u16string_view name) const;
+  // A label's place: a transparent one as wide as its text.
+  RECT LabelPlace(std::u16string_view name) const;
+
+  // Puts a child window at its place and gives it the window's font.
+  void Place(HWND control, const RECT& place);
+  // The order in which Tab walks the controls; the first takes the focus when the window does.
+  void SetTabOrder(const std::vector<HWND>& controls);
+
+  // Shows the window in the centre of the screen.
+  void Show(int how);
+  // Runs the program's messages until the window is closed. Tab and the access keys with Alt
+  // work here, not in the dialogs of other loops.
+  int RunMessageLoop();
+  // Handles what the window's keyboard needs before a message is dispatched: true when the
+  // message was used up. For loops of the program's own.
+  bool PreTranslate(MSG& message);
+
+ private:
+  struct Label {
+    std::u16string name;
+    RECT place;
+    std::u16string text;
+    std::optional<Rgb> background;
+  };
+
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc) const;
+  const Label& FindLabel(std::u16string_view name) const;
+
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  const Win32Bitmap* background_;
+  std::vector<Label> labels_;
+  std::vector<HWND> tabOrder_;
+  HWND lastFocus_ = nullptr;
+  bool closing_ = false;
+};
+
+enum class Win32MessageIcon { kInformation, kWarning };
+
+// The modal message box: one OK button; returns when the user has closed it.
+void ShowWin32Message(HWND owner, const std::u16string& text, const std::u16string& title,
+                      Win32MessageIcon icon);
+
+}  // namespace brackwater

@@ -1,0 +1,176 @@
+#include "app/win32/win32_program.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/headless_host.h"
+#include "platform/win32/win32_text.h"
+#include "tests/win32/com_environment.h"
+
+namespace brackwater {
+namespace {
+
+::testing::Environment* const kCom =
+    ::testing::AddGlobalTestEnvironment(new testing::ComEnvironment);
+
+// Counts the dialogs asked for and cancels each.
+class CancellingPicker final : public FilePicker {
+ public:
+  std::optional<std::u16string> OpenFile(const PickerRequest& request) override {
+    requests.push_back(request);
+    return std::nullopt;
+  }
+  std::optional<std::u16string> SaveFile(const PickerRequest& request) override {
+    requests.push_back(request);
+    return std::nullopt;
+  }
+  std::optional<std::u16string> OpenFolder(const std::u16string&, std::int32_t) override {
+    return std::nullopt;
+  }
+  std::vector<PickerRequest> requests;
+};
+
+MainServices FixedServices() {
+  return {.now =
+              [] {
+                return DateTimeText{u"06.12.2026", u"12:00:00"};
+              },
+          .applicationDataFolder = [] { return std::u16string(u"C:\\Users\\me\\AppData"); },
+          .folderExists = [](const std::u16string&) { return false; },
+          .codePage = "CP1252"};
+}
+
+std::u16string WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return Narrow16(text);
+}
+
+// A child's place in its parent's client area.
+RECT PlaceOf(HWND child) {
+  RECT place{};
+  ::GetWindowRect(child, &place);
+  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+void ExpectPlace(HWND child, int left, int top, int width, int height) {
+  const RECT place = PlaceOf(child);
+  EXPECT_EQ(place.left, left);
+  EXPECT_EQ(place.top, top);
+  EXPECT_EQ(place.right - place.left, width);
+  EXPECT_EQ(place.bottom - place.top, height);
+}
+
+class Win32ProgramTest : public ::testing::Test {
+ protected:
+  CancellingPicker picker_;
+  Win32Program program_{Win32MainWindowDesign(), picker_, FixedServices()};
+};
+
+TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
+  const HWND window = program_.Window().Hwnd();
+  EXPECT_EQ(WindowText(window), u"Brackwater");
+  RECT client{};
+  ::GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 324);
+  EXPECT_EQ(client.bottom, 146);
+  const LONG style = ::GetWindowLongW(window, GWL_STYLE);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+  EXPECT_NE(style & WS_SYSMENU, 0);
+  EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+
+  EXPECT_EQ(program_.Window().LabelText(u"Label2"), u"Step 1. Find and open file \"notes.adr\"");
+  EXPECT_EQ(program_.Window().LabelText(u"Label3"), u"Step 2. Press \"Save\"");
+  EXPECT_EQ(program_.Window().LabelText(u"Label4"), u"Step 3. Enjoy!");
+  const RECT status = program_.Window().LabelPlace(u"Label1");
+  EXPECT_EQ(status.left, 0);
+  EXPECT_EQ(status.top, 128);
+  EXPECT_EQ(status.right, 323);
+
+  const HWND open = program_.ButtonWindow(u"Command1").Hwnd();
+  const HWND save = program_.ButtonWindow(u"Command2").Hwnd();
+  ExpectPlace(open, 8, 76, 153, 41);
+  ExpectPlace(save, 164, 76, 153, 41);
+  EXPECT_EQ(program_.Button(u"Command1").Caption(), u"Open");
+  EXPECT_EQ(program_.Button(u"Command2").Caption(), u"Save");
+  EXPECT_TRUE(::IsWindowEnabled(open));
+  EXPECT_FALSE(::IsWindowEnabled(save));
+  // The dialog control lies outside the client area at the size of its icon.
+  ExpectPlace(program_.DialogControl(), 348, 120, 36, 36);
+  // Tab walks the buttons in their tab order.
+  EXPECT_EQ(::GetNextDlgTabItem(window, nullptr, FALSE), open);
+}
+
+TEST_F(Win32ProgramTest, AButtonClickedByMouseMessagesRunsItsStep) {
+  Win32Window& window = program_.Window();
+  window.Show(SW_SHOWNORMAL);
+  const HWND open = program_.ButtonWindow(u"Command1").Hwnd();
+  RECT screen{};
+  ::GetWindowRect(open, &screen);
+  // The release clicks only with the pointer still over the button.
+  ASSERT_TRUE(::SetCursorPos((screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2));
+  ASSERT_EQ(::WindowFromPoint({(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2}),
+            open);
+  ::PostMessageW(open, WM_MOUSEMOVE, 0, MAKELPARAM(70, 20));
+  ::PostMessageW(open, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 20));
+  ::PostMessageW(open, WM_LBUTTONUP, 0, MAKELPARAM(70, 20));
+  testing::RunWaitingMessages(window);
+
+  ASSERT_EQ(picker_.requests.size(), 1u);
+  EXPECT_EQ(picker_.requests[0].title, u"Select file");
+  EXPECT_EQ(picker_.requests[0].startFolder, u"C:\\Users\\me\\AppData");
+  EXPECT_EQ(picker_.requests[0].owner, static_cast<std::int32_t>(::HandleToLong(window.Hwnd())));
+}
+
+TEST_F(Win32ProgramTest, TheButtonShowsWhatTheToolkitFreePaintingDraws) {
+  Win32ControlWindow& shown = program_.ButtonWindow(u"Command1");
+  program_.Button(u"Command1").Refresh();
+
+  // The same button, painted with the same colours and font without a window.
+  Win32SystemColors colors;
+  Win32TextEngine text;
+  text.SetFont(program_.Window().Font());
+  HeadlessControlHost host(u"Command1", colors, text, shown.ClientWidth(), shown.ClientHeight());
+  XpBEvents events;
+  XpB alone(host, events);
+  host.SetInput(&alone);
+  alone.LoadFromStore(Win32MainWindowDesign().Control(u"Command1").settings);
+  alone.Refresh();
+
+  ASSERT_EQ(shown.Shown().width, 153);
+  ASSERT_EQ(shown.Shown().height, 41);
+  EXPECT_EQ(shown.Shown().pixels, alone.Surface().pixels);
+}
+
+TEST(Win32VersionResource, TheProgramFileCarriesItsVersionInformation) {
+  const std::string file = BRACKWATER_PROGRAM;
+  const std::wstring program(file.begin(), file.end());
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, data.data()));
+  const auto value = [&](const wchar_t* name) {
+    void* text = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!::VerQueryValueW(data.data(), path.c_str(), &text, &length)) return std::wstring();
+    return std::wstring(static_cast<const wchar_t*>(text));
+  };
+  EXPECT_EQ(value(L"FileVersion"), L"1.00");
+  EXPECT_EQ(value(L"ProductVersion"), L"1.00");
+  for (const wchar_t* name : {L"FileDescription", L"Comments", L"ProductName", L"InternalName"}) {
+    EXPECT_EQ(value(name), L"Brackwater") << name;
+  }
+  void* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", &fixed, &length));
+  EXPECT_EQ(static_cast<const VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS, 0x00010000u);
+}
+
+}  // namespace
+}  // namespace brackwater
