@@ -1,6 +1,7 @@
 // brackwater-export: the notes conversion from the command line, with the same rules as a Save
 // in the window.
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <clocale>
@@ -19,6 +20,7 @@
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -57,25 +59,40 @@ int Fail(std::string_view message) {
   return kFailed;
 }
 
-// Returns the exit status when the run ends here (help, version, bad usage).
-std::optional<int> ParseArguments(int argc, char** argv, Arguments& arguments) {
+// A file name as the messages show it: its bytes on POSIX, UTF-8 on Windows.
+std::string Shown(const std::filesystem::path& path) {
+  return Utf16ToUtf8(PathToText(path), Utf8Errors::kEscape);
+}
+
+// Options are ASCII, so they compare the same in the arguments of either width.
+template <typename Char>
+bool Is(std::basic_string_view<Char> arg, std::string_view option) {
+  return std::equal(arg.begin(), arg.end(), option.begin(), option.end(),
+                    [](Char a, char b) { return a == static_cast<Char>(b); });
+}
+
+// Returns the exit status when the run ends here (help, version, bad usage). The arguments come
+// as the system gives them, so that file names become paths unchanged: bytes on POSIX, UTF-16
+// on Windows, where the ANSI code page could not hold every name.
+template <typename Char>
+std::optional<int> ParseArguments(int argc, Char** argv, Arguments& arguments) {
   bool options = true;
   std::optional<std::filesystem::path> notes;
   for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (options && arg == "--help") {
+    const std::basic_string_view<Char> arg = argv[i];
+    if (options && Is(arg, "--help")) {
       Print(stdout, std::string(kUsage) + std::string(kHelp));
       return 0;
     }
-    if (options && arg == "--version") {
+    if (options && Is(arg, "--version")) {
       Print(stdout, std::string(kProgram) + " " + BRACKWATER_VERSION + "\n");
       return 0;
     }
-    if (options && arg == "--") {
+    if (options && Is(arg, "--")) {
       options = false;
-    } else if (options && arg == "-o" && i + 1 < argc && !arguments.output) {
+    } else if (options && Is(arg, "-o") && i + 1 < argc && !arguments.output) {
       arguments.output = argv[++i];
-    } else if ((options && arg.starts_with("-") && arg != "-") || notes) {
+    } else if ((options && arg.starts_with(Char{'-'}) && !Is(arg, "-")) || notes) {
       Print(stderr, kUsage);
       return kBadUsage;
     } else {
@@ -109,11 +126,11 @@ int Run(const Arguments& arguments) {
   try {
     notes = ReadWholeFile(arguments.notes);
   } catch (const FileError& error) {
-    return Fail("cannot read " + error.Path().string() + ": " + error.Reason());
+    return Fail("cannot read " + Shown(error.Path()) + ": " + error.Reason());
   }
   const std::string_view bytes = notes.View();
   if (bytes.empty()) {
-    return Fail("cannot export " + arguments.notes.string() +
+    return Fail("cannot export " + Shown(arguments.notes) +
                 ": the notes file is empty, so it holds no notes");
   }
   const std::optional<DateTimeText> moment = HeaderDateTime();
@@ -127,15 +144,14 @@ int Run(const Arguments& arguments) {
     WriteExportFile(output, NotesExport(bytes, inputPath, moment->date, moment->time),
                     arguments.notes, SystemCodePage());
   } catch (const FileError& error) {
-    return Fail("cannot write " + error.Path().string() + ": " + error.Reason());
+    return Fail("cannot write " + Shown(error.Path()) + ": " + error.Reason());
   }
-  Print(stdout, "File saved as " + output.string() + "\n");
+  Print(stdout, "File saved as " + Shown(output) + "\n");
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+template <typename Char>
+int Main(int argc, Char** argv) {
   std::setlocale(LC_ALL, "");
   Arguments arguments;
   if (const std::optional<int> status = ParseArguments(argc, argv, arguments)) return *status;
@@ -145,3 +161,12 @@ int main(int argc, char** argv) {
     return Fail(error.what());
   }
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Linked with -municode: the arguments in UTF-16, as the command line holds them.
+extern "C" int wmain(int argc, wchar_t** argv) { return Main(argc, argv); }
+#else
+int main(int argc, char** argv) { return Main(argc, argv); }
+#endif

@@ -12,7 +12,8 @@ struct DateTimeText {
 
 enum class TimeZone { kLocal, kUtc };
 
-// The moment as the user's locale (set from the environment by the program at start) writes it.
+// The moment as the user's locale writes it: on POSIX the one set from the environment by the
+// program at start, on Windows the user's regional settings.
 DateTimeText FormatDateTime(std::time_t moment, TimeZone zone);
 
 }  // namespace brackwater

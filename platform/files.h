@@ -21,7 +21,8 @@ class FileError : public std::runtime_error {
   std::string reason_;
 };
 
-// File names as text and back. Names that are not UTF-8 keep their bytes through the trip.
+// File names as text and back. Names that are not UTF-8 (on POSIX) or not well-formed UTF-16
+// (on Windows) keep their code units through the trip.
 std::u16string PathToText(const std::filesystem::path& path);
 std::filesystem::path TextToPath(std::u16string_view text);
 
@@ -48,7 +49,8 @@ class FileBytes {
 
 enum class FileReading {
   // Fast, and no copy in memory; but a file cut short by another program while its bytes are
-  // in use ends the process (SIGBUS). For a command that does one thing and ends.
+  // in use ends the process (SIGBUS, or an in-page error on Windows). For a command that does
+  // one thing and ends.
   kMapped,
   // Safe whatever other programs do to the file meanwhile. For a program that must go on.
   kCopied,
@@ -62,7 +64,8 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Writes a file in full beside its destination and puts it in place only when it is complete,
 // so that whatever was at the destination before survives any failure. A destination that is
-// a symbolic link is written through; one that is a device or a pipe is written directly.
+// a device or a pipe is written directly; on POSIX, one that is a symbolic link is written
+// through.
 class ReplacingFile {
  public:
   explicit ReplacingFile(std::filesystem::path destination);
@@ -75,13 +78,27 @@ class ReplacingFile {
   void Commit();
 
  private:
-  [[noreturn]] void Fail(int error);
+#ifdef _WIN32
+  using Handle = void*;  // a HANDLE
+  static constexpr Handle kClosed = nullptr;
+#else
+  using Handle = int;  // a descriptor
+  static constexpr Handle kClosed = -1;
+#endif
+  // The system's reason when not every byte could be written; empty when all were.
+  static std::string WriteAll(Handle handle, std::string_view bytes);
+  // The system's part: opening what is written to, putting it in place once complete, and
+  // letting it go without a trace.
+  void Open();
+  void PutInPlace();
+  void Release();
+  [[noreturn]] void Fail(std::string reason);
   void Discard();
 
   std::filesystem::path destination_;  // as named, for messages
-  std::filesystem::path target_;       // the file that is replaced, links resolved
+  std::filesystem::path target_;       // the file that is replaced, links resolved on POSIX
   std::filesystem::path temporary_;    // empty when writing directly
-  int fd_ = -1;
+  Handle handle_ = kClosed;
   class BlockWriter;
   std::unique_ptr<BlockWriter> writer_;
 };

@@ -6,11 +6,12 @@
 
 namespace brackwater {
 
-// The user's application-data folder, looked up by name: the home folder here. Empty when the
-// environment does not name one.
+// The user's application-data folder, looked up by name: the home folder (HOME) on POSIX,
+// APPDATA on Windows. Empty when the environment does not name one.
 std::u16string ApplicationDataFolder();
 
-// Where the browser keeps its data inside the application-data folder.
+// Where the browser keeps its data inside the application-data folder: ".opera" on POSIX,
+// "Opera" on Windows.
 std::u16string BrowserDataFolder(std::u16string_view applicationData);
 
 bool FolderExists(std::u16string_view folder);
@@ -24,8 +25,8 @@ struct StartFolder {
 // "c:\", "C:", "d:/": a drive letter and a colon, with at most one separator after them.
 bool IsDriveRoot(std::u16string_view text);
 
-// A drive root means the user's home folder (HOME), as there are no drive letters here; any
-// other text is a path as it stands. Empty text, or a drive root without HOME, names nothing.
+// Text is a path as it stands, except that on POSIX, which has no drive letters, a drive root
+// means the user's home folder (HOME). Empty text, or a drive root without HOME, names nothing.
 StartFolder ResolveStartFolder(std::u16string_view text);
 
 }  // namespace brackwater

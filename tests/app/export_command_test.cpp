@@ -1,17 +1,26 @@
 // brackwater-export run as a user runs it: a separate process with its own arguments,
 // environment, working folder and limits.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/text_codec.h"
+#include "tests/support/temp_dir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <string>
-#include <vector>
-
-#include "tests/support/temp_dir.h"
+#endif
 
 namespace brackwater {
 namespace {
@@ -30,9 +39,60 @@ struct Launch {
   std::vector<std::string> args;
   std::filesystem::path folder;
   std::vector<std::string> environment = {"LC_ALL=C", "SOURCE_DATE_EPOCH=97445"};
+#ifndef _WIN32
   rlim_t fileSizeLimit = RLIM_INFINITY;
+#endif
 };
 
+#ifdef _WIN32
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string text = Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+// As the C runtime splits a command line; no argument here holds a quote or ends in a
+// backslash, which would take escaping.
+std::wstring Quoted(const std::wstring& arg) { return L"\"" + arg + L"\""; }
+
+// Text streams of the C runtime end their lines in CR LF.
+std::string WithoutCarriageReturns(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+Outcome Spawn(const Launch& launch) {
+  TempDir streams;
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  auto create = [&](const char* name) {
+    return CreateFileW((streams / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = create("out");
+  startup.hStdError = create("err");
+  const std::wstring program = std::filesystem::absolute(BRACKWATER_EXPORT).native();
+  std::wstring commandLine = Quoted(program);
+  for (const auto& arg : launch.args) commandLine += L" " + Quoted(Wide(arg));
+  std::wstring environment;
+  for (const auto& entry : launch.environment) environment += Wide(entry) + L'\0';
+  PROCESS_INFORMATION process{};
+  DWORD status = static_cast<DWORD>(-1);
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                     CREATE_UNICODE_ENVIRONMENT, environment.data(), launch.folder.c_str(),
+                     &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(startup.hStdOutput);
+  CloseHandle(startup.hStdError);
+  return {static_cast<int>(status), WithoutCarriageReturns(ReadBytes(streams / "out")),
+          WithoutCarriageReturns(ReadBytes(streams / "err"))};
+}
+#else
 Outcome Spawn(const Launch& launch) {
   TempDir streams;
   const std::string outPath = streams / "out", errPath = streams / "err";
@@ -59,12 +119,27 @@ Outcome Spawn(const Launch& launch) {
   ::waitpid(child, &status, 0);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(outPath), ReadBytes(errPath)};
 }
+#endif
 
 bool OneLine(const std::string& text) {
   return !text.empty() && text.find('\n') == text.size() - 1;
 }
 
 const std::string kGoldenFolder = BRACKWATER_TEST_DATA;
+
+// The header's moment for SOURCE_DATE_EPOCH=97445 as the C locale writes it.
+constexpr std::string_view kMomentInC = "01/02/70 \xD0\xB2 03:04:05";
+
+// As the export writes it: on Windows in the user's formats, which the environment does not
+// choose.
+std::string Moment() {
+#ifdef _WIN32
+  const DateTimeText moment = FormatDateTime(97445, TimeZone::kUtc);
+  return Utf16ToUtf8(moment.date + u" в " + moment.time);
+#else
+  return std::string(kMomentInC);
+#endif
+}
 
 TEST(ExportCommand, WritesBesideTheNotesFileByDefault) {
   TempDir dir;
@@ -73,7 +148,14 @@ TEST(ExportCommand, WritesBesideTheNotesFileByDefault) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "File saved as crlf_records.txt\n");
   EXPECT_EQ(outcome.err, "");
-  EXPECT_EQ(ReadBytes(dir / "crlf_records.txt"), ReadBytes(kGoldenFolder + "/crlf_records.txt"));
+  std::string expected = ReadBytes(kGoldenFolder + "/crlf_records.txt");
+#ifdef _WIN32
+  // The golden export is the C locale's: its date, and UTF-8 as the code page. An ANSI code
+  // page cannot hold all of its text, which then comes in UTF-8 marked as such.
+  expected.replace(expected.find(kMomentInC), kMomentInC.size(), Moment());
+  if (!IsUtf8CodePage(SystemCodePage())) expected.insert(0, "\xEF\xBB\xBF");
+#endif
+  EXPECT_EQ(ReadBytes(dir / "crlf_records.txt"), expected);
 }
 
 TEST(ExportCommand, OutputNamesEndInTxt) {
@@ -97,7 +179,7 @@ TEST(ExportCommand, SourceDateEpochMakesTheExportReproducible) {
   ASSERT_EQ(Spawn({{"notes.adr", "-o", "second"}, dir.Path()}).status, 0);
   const std::string first = ReadBytes(dir / "first.txt");
   EXPECT_EQ(first, ReadBytes(dir / "second.txt"));
-  EXPECT_TRUE(first.find("01/02/70 \xD0\xB2 03:04:05\r\n") != std::string::npos) << first;
+  EXPECT_TRUE(first.find(Moment() + "\r\n") != std::string::npos) << first;
 
   const Outcome bad = Spawn({{"notes.adr"}, dir.Path(), {"LC_ALL=C", "SOURCE_DATE_EPOCH=soon"}});
   EXPECT_EQ(bad.status, 1);
@@ -130,13 +212,23 @@ TEST(ExportCommand, ReportsFilesThatCannotBeReadOrWritten) {
   for (int i = 0; i < 20; ++i) notes += "#NOTE\r\n\tNAME=a\r\n\tURL=b\r\n";
   WriteBytes(dir / "notes.adr", notes);
   WriteBytes(dir / "kept.txt", "an earlier export");
-  std::filesystem::create_symlink("/dev/full", dir / "full.txt");
 
   struct Case {
     Launch launch;
     std::string name;
     std::string reason;
   };
+#ifdef _WIN32
+  // The reasons are the system's, in the user's language.
+  std::filesystem::permissions(dir / "kept.txt", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  const Case cases[] = {
+      {{{"missing.adr"}, dir.Path()}, "missing.adr", ""},
+      {{{"notes.adr", "-o", "nowhere/out"}, dir.Path()}, "nowhere/out.txt", ""},
+      {{{"notes.adr", "-o", "kept"}, dir.Path()}, "kept.txt", ""},
+  };
+#else
+  std::filesystem::create_symlink("/dev/full", dir / "full.txt");
   const Case cases[] = {
       {{{"missing.adr"}, dir.Path()}, "missing.adr", "No such file or directory"},
       {{{"notes.adr", "-o", "nowhere/out"}, dir.Path()},
@@ -146,6 +238,7 @@ TEST(ExportCommand, ReportsFilesThatCannotBeReadOrWritten) {
       // Enough for the message, not for the export.
       {{{"notes.adr", "-o", "kept"}, dir.Path(), {"LC_ALL=C"}, 512}, "kept.txt", "File too large"},
   };
+#endif
   for (const Case& c : cases) {
     const Outcome outcome = Spawn(c.launch);
     EXPECT_EQ(outcome.status, 1) << c.name;
@@ -154,9 +247,26 @@ TEST(ExportCommand, ReportsFilesThatCannotBeReadOrWritten) {
     EXPECT_EQ(outcome.out, "");
   }
   EXPECT_EQ(ReadBytes(dir / "kept.txt"), "an earlier export");
+#ifdef _WIN32
+  std::filesystem::permissions(dir / "kept.txt", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"kept.txt", "notes.adr"}));
+#else
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"full.txt", "kept.txt", "notes.adr"}));
+#endif
 }
 
+// On Windows, a name that the ANSI code page cannot hold.
+TEST(ExportCommand, NamesInAnyScriptAreKept) {
+  TempDir dir;
+  WriteBytes(dir.Path() / u8"Привет中.adr", "NAME=a\r\n\tURL=b\r\n");
+  const Outcome outcome = Spawn({{"Привет中.adr"}, dir.Path()});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "File saved as Привет中.txt\n");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / u8"Привет中.txt"));
+}
+
+#ifndef _WIN32
 TEST(ExportCommand, NamesThatAreNotUtf8AreKept) {
   TempDir dir;
   WriteBytes(dir / "n\xFF.adr", "NAME=a\r\n\tURL=b\r\n");
@@ -165,6 +275,7 @@ TEST(ExportCommand, NamesThatAreNotUtf8AreKept) {
   EXPECT_EQ(outcome.out, "File saved as n\xFF.txt\n");
   EXPECT_TRUE(std::filesystem::exists(dir / "n\xFF.txt"));
 }
+#endif
 
 TEST(ExportCommand, UsageHelpAndVersion) {
   TempDir dir;

@@ -129,7 +129,11 @@ TEST_F(MainWindowTest, OpenStartsInTheBrowserFolderAndChoosesTheFile) {
   EXPECT_EQ(request.filters[0].description, u"notes.adr");
   EXPECT_EQ(request.filters[0].pattern, u"notes.adr");
   EXPECT_EQ(request.owner, kWindow);
+#ifdef _WIN32
+  EXPECT_EQ(request.startFolder, PathToText(home.Path()) + u"\\Opera");
+#else
   EXPECT_EQ(request.startFolder, PathToText(home.Path()) + u"/.opera");
+#endif
   // Shown and kept without the NUL the dialog ends it with.
   EXPECT_EQ(main.FilePath(), PathText("notes.adr"));
   ExpectState(false, true, PathText("notes.adr"));
@@ -199,13 +203,28 @@ TEST_F(MainWindowTest, FailuresNameTheFileAndLeaveTheNotesFileChosen) {
   };
   const std::u16string notesPath = PathText("notes.adr");
   WriteBytes(dir / "notes.adr", "NAME=a\r\n\tURL=b\r\n");
+#ifdef _WIN32
+  // The system's words, in the user's language, as the same failures give them.
+  auto reasonOf = [](const std::function<void()>& failing) {
+    try {
+      failing();
+    } catch (const FileError& error) {
+      return Utf8ToUtf16(error.Reason());
+    }
+    return std::u16string(u"no failure");
+  };
+  const std::u16string noFile = reasonOf([&] { ReadWholeFile(dir / "absent.adr"); });
+  const std::u16string noFolder = reasonOf([&] { ReplacingFile(dir / "absent" / "out.txt"); });
+#else
+  const std::u16string noFile = u"No such file or directory", noFolder = noFile;
+#endif
   const Case cases[] = {
       {"unreadable notes file",
        [&] { std::filesystem::rename(dir / "notes.adr", dir / "gone.adr"); },
-       u"Cannot read " + notesPath + u":\nNo such file or directory"},
+       u"Cannot read " + notesPath + u":\n" + noFile},
       {"output in a missing folder",
        [&] { picker.answers.push_back(PathText("missing/out") + u'\0'); },
-       u"Cannot write " + PathText("missing/out.txt") + u":\nNo such file or directory"},
+       u"Cannot write " + PathText("missing/out.txt") + u":\n" + noFolder},
       {"a dialog that fails", [&] { picker.fails = true; },
        u"The export of " + notesPath + u" failed:\nthe dialog could not be shown"},
   };

@@ -5,9 +5,22 @@
 #include <clocale>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace brackwater {
 namespace {
 
+#ifdef _WIN32
+TEST(CodePage, IsTheActiveCodePage) {
+  const UINT active = GetACP();
+  EXPECT_EQ(SystemCodePage(), active == CP_UTF8 ? "UTF-8" : "CP" + std::to_string(active));
+  std::string bytes;
+  EXPECT_TRUE(CodePageEncoder(SystemCodePage()).Append(u"notes", bytes));
+  EXPECT_EQ(bytes, "notes");
+}
+#else
 TEST(CodePage, PlainCLocaleCountsAsUtf8) {
   const std::string saved = std::setlocale(LC_CTYPE, nullptr);
   std::setlocale(LC_CTYPE, "C");
@@ -16,6 +29,7 @@ TEST(CodePage, PlainCLocaleCountsAsUtf8) {
   EXPECT_TRUE(IsUtf8CodePage(SystemCodePage()));
   std::setlocale(LC_CTYPE, saved.c_str());
 }
+#endif
 
 TEST(CodePage, RecognisesTheSpellingsOfUtf8) {
   EXPECT_TRUE(IsUtf8CodePage("UTF-8"));
@@ -38,6 +52,21 @@ TEST(CodePageEncoder, WritesSingleByteCodePagesAndReportsWhatDoesNotFit) {
   CodePageEncoder western("ISO-8859-1");
   bytes.clear();
   EXPECT_FALSE(western.Append(u"Линк", bytes));
+}
+
+TEST(CodePageEncoder, RefusesLookAlikesAndLoneSurrogates) {
+  CodePageEncoder western("CP1252");
+  std::string bytes;
+  ASSERT_TRUE(western.Append(u"café €", bytes));
+  EXPECT_EQ(bytes, "caf\xE9 \x80");
+  // Best fit would write "a".
+  EXPECT_FALSE(western.Append(u"ā", bytes));
+  for (const std::u16string_view lone : {u"a\xD83D",
+                                         u"\xDE00"
+                                         u"b",
+                                         u"\xDE00\xD83D"}) {
+    EXPECT_FALSE(CodePageEncoder("windows-1251").Append(lone, bytes));
+  }
 }
 
 TEST(CodePageEncoder, Utf8HoldsEverythingAndUnknownCodePagesNothing) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <string>
+
 #include "platform/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -21,6 +23,32 @@ TEST(IsDriveRoot, TakesALetterAndAColonWithAtMostOneSeparator) {
   }
 }
 
+#ifdef _WIN32
+TEST(UserFolders, AppDataByNameAndDriveRootsAsTheyStand) {
+  TempDir appData;
+  const wchar_t* saved = _wgetenv(L"APPDATA");
+  const std::wstring savedValue = saved != nullptr ? saved : L"";
+  // A name that no ANSI code page holds whole: only the variable's own name reads it right.
+  const std::filesystem::path folder = appData.Path() / u8"Привет中";
+  std::filesystem::create_directory(folder);
+  _wputenv((L"APPDATA=" + folder.native()).c_str());
+
+  EXPECT_EQ(ApplicationDataFolder(), PathToText(folder));
+  EXPECT_EQ(BrowserDataFolder(u"C:\\Users\\me\\AppData\\Roaming"),
+            u"C:\\Users\\me\\AppData\\Roaming\\Opera");
+  const StartFolder root = ResolveStartFolder(u"c:\\");
+  EXPECT_EQ(root.path, std::filesystem::path(L"c:\\"));
+  EXPECT_TRUE(root.exists);
+  testing::WriteBytes(folder / "notes.adr", "#NOTE");
+  EXPECT_TRUE(ResolveStartFolder(PathToText(folder)).exists);
+  EXPECT_FALSE(ResolveStartFolder(PathToText(folder / "notes.adr")).exists);
+  EXPECT_TRUE(ResolveStartFolder(u"").path.empty());
+
+  _wputenv(L"APPDATA=");
+  EXPECT_EQ(ApplicationDataFolder(), u"");
+  if (!savedValue.empty()) _wputenv((L"APPDATA=" + savedValue).c_str());
+}
+#else
 TEST(UserFolders, DriveRootsMeanHomeAndOnlyFoldersExist) {
   TempDir home;
   const std::string saved = ::getenv("HOME") != nullptr ? ::getenv("HOME") : "";
@@ -49,6 +77,7 @@ TEST(UserFolders, DriveRootsMeanHomeAndOnlyFoldersExist) {
   EXPECT_EQ(ApplicationDataFolder(), u"");
   if (!saved.empty()) ::setenv("HOME", saved.c_str(), 1);
 }
+#endif
 
 }  // namespace
 }  // namespace brackwater

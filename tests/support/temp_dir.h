@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,9 +17,20 @@ namespace brackwater::testing {
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp here: a random name, made only if nobody has it yet.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() /
+                             ("brackwater-" + std::to_string(random() % 1000000000));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no fresh folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "brackwater-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
+#endif
   }
   ~TempDir() {
     std::error_code ignored;

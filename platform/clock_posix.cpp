@@ -1,6 +1,6 @@
-#include "platform/clock.h"
-
 #include <cwchar>
+
+#include "platform/clock.h"
 
 namespace brackwater {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/memory.h"
-
 #include <sys/mman.h>
 
 #include <cstdint>
+
+#include "platform/memory.h"
 
 namespace brackwater {
 
