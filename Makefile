@@ -11,7 +11,7 @@ CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := hyperfine time
 DEB_PACKAGES := dpkg-dev
 WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
-WINE_PACKAGES := wine64
+WINE_PACKAGES := wine64 fonts-wine
 
 .PHONY: run test build configure deps sanitize fuzz bench format screenshot deb windows windows-test
 
