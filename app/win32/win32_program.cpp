@@ -62,7 +62,7 @@ class Win32Program::Host final : public MainHost {
  public:
   explicit Host(Win32Window& window) : window_(window) {}
   std::int32_t WindowHandle() const override {
-    return static_cast<std::int32_t>(::HandleToLong(window_.Hwnd()));
+    return static_cast<std::int32_t>(HandleToLong(window_.Hwnd()));
   }
   void SetLabel1(const std::u16string& caption) override {
     window_.SetLabelText(u"Label1", caption);

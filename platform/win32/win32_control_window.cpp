@@ -102,13 +102,13 @@ void Win32ControlWindow::SetEnabled(bool enabled) {
 
 std::int32_t Win32ControlWindow::WindowHandle() const {
   // Window handles are 32-bit values on 64-bit Windows too, so that 32-bit programs share them.
-  return static_cast<std::int32_t>(::HandleToLong(hwnd_));
+  return static_cast<std::int32_t>(HandleToLong(hwnd_));
 }
 
 std::int32_t Win32ControlWindow::WindowUnderPointer() const {
   POINT at{};
   if (!::GetCursorPos(&at)) return 0;
-  return static_cast<std::int32_t>(::HandleToLong(::WindowFromPoint(at)));
+  return static_cast<std::int32_t>(HandleToLong(::WindowFromPoint(at)));
 }
 
 int Win32ControlWindow::PixelsPerInchX() const {

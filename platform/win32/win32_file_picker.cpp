@@ -44,7 +44,7 @@ std::optional<std::u16string> Win32FilePicker::RunFileDialog(const PickerRequest
   OPENFILENAMEW record{};
   // The record as Windows 2000 and later take it, without its three trailing fields.
   record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-  record.hwndOwner = static_cast<HWND>(::LongToHandle(request.owner));
+  record.hwndOwner = static_cast<HWND>(LongToHandle(request.owner));
   record.hInstance = ::GetModuleHandleW(nullptr);
   record.lpstrFilter = filter.c_str();
   record.nFilterIndex = 0;
@@ -77,7 +77,7 @@ std::optional<std::u16string> Win32FilePicker::OpenFolder(const std::u16string& 
                                                           std::int32_t owner) {
   const std::wstring instruction = Wide(title);
   BROWSEINFOW record{};
-  record.hwndOwner = static_cast<HWND>(::LongToHandle(owner));
+  record.hwndOwner = static_cast<HWND>(LongToHandle(owner));
   record.pidlRoot = nullptr;  // the tree starts at the desktop
   record.pszDisplayName = nullptr;
   record.lpszTitle = instruction.c_str();

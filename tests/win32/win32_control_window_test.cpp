@@ -160,7 +160,7 @@ TEST_F(Win32ControlWindowTest, TheTimerAndTheCaptureFollowTheControl) {
   // Disabling lets the capture go: a disabled window gets no mouse input.
   control_->SetEnabled(false);
   EXPECT_EQ(::GetCapture(), nullptr);
-  EXPECT_EQ(control_->WindowHandle(), static_cast<std::int32_t>(::HandleToLong(control_->Hwnd())));
+  EXPECT_EQ(control_->WindowHandle(), static_cast<std::int32_t>(HandleToLong(control_->Hwnd())));
 }
 
 TEST_F(Win32ControlWindowTest, WhatIsShownIsTheRetainedImage) {

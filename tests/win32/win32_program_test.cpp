@@ -123,7 +123,7 @@ TEST_F(Win32ProgramTest, AButtonClickedByMouseMessagesRunsItsStep) {
   ASSERT_EQ(picker_.requests.size(), 1u);
   EXPECT_EQ(picker_.requests[0].title, u"Select file");
   EXPECT_EQ(picker_.requests[0].startFolder, u"C:\\Users\\me\\AppData");
-  EXPECT_EQ(picker_.requests[0].owner, static_cast<std::int32_t>(::HandleToLong(window.Hwnd())));
+  EXPECT_EQ(picker_.requests[0].owner, static_cast<std::int32_t>(HandleToLong(window.Hwnd())));
 }
 
 TEST_F(Win32ProgramTest, TheButtonShowsWhatTheToolkitFreePaintingDraws) {
