@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "platform/win32/win32_failure.h"
+#include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window_procedure.h"
 
 namespace brackwater {
 namespace {
@@ -67,7 +69,8 @@ Win32ControlWindow::Win32ControlWindow(HWND parent, std::u16string instanceName,
                             ::GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) throw std::runtime_error("the control's window could not be created");
   ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(&WindowProcedure<Win32ControlWindow>));
   text_.SetFont(reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0)));
 }
 
@@ -79,7 +82,8 @@ Win32ControlWindow::~Win32ControlWindow() {
 }
 
 Win32ControlWindow* Win32ControlWindow::FromHandle(HWND hwnd) {
-  if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Procedure)) {
+  if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) !=
+      reinterpret_cast<LONG_PTR>(&WindowProcedure<Win32ControlWindow>)) {
     return nullptr;
   }
   return reinterpret_cast<Win32ControlWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -193,26 +197,10 @@ char16_t Win32ControlWindow::LowerCase(char16_t c) const {
 
 void Win32ControlWindow::Paint(HDC dc) const {
   if (shown_.pixels.empty()) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = shown_.width;
-  info.bmiHeader.biHeight = -shown_.height;  // top-down, as the image's rows run
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(shown_.width, shown_.height);
   ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(shown_.width), static_cast<DWORD>(shown_.height),
                       0, 0, 0, static_cast<UINT>(shown_.height), shown_.pixels.data(), &info,
                       DIB_RGB_COLORS);
-}
-
-LRESULT CALLBACK Win32ControlWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32ControlWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  // Nothing may be thrown through the system's frames.
-  LRESULT result = 0;
-  if (!GuardedCall(hwnd, [&] { result = self->Handle(message, wParam, lParam); })) return 0;
-  return result;
 }
 
 LRESULT Win32ControlWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -292,17 +280,8 @@ LRESULT Win32ControlWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       // The image covers the whole window.
       return 1;
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = ::BeginPaint(hwnd_, &paint);
-      Paint(dc);
-      ::EndPaint(hwnd_, &paint);
-      return 0;
-    }
     default:
+      if (PaintMessage(hwnd_, message, wParam, [this](HDC dc) { Paint(dc); })) return 0;
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }

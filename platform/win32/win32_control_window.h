@@ -56,7 +56,8 @@ class Win32ControlWindow final : public ControlHost {
   char16_t LowerCase(char16_t c) const override;
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Window>
+  friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The control, when there is one and the window takes input.
   ControlInput* Input() const;

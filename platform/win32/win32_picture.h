@@ -25,6 +25,19 @@ class Win32Bitmap {
   int height_ = 0;
 };
 
+// The header of a 32-bit bitmap whose rows run top to bottom, as the program's images do: its
+// pixels in memory are 0xAARRGGBB words, blue first.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 // A resource of the program's own file, as bytes; empty when there is none by that name.
 std::string_view ResourceBytes(const wchar_t* name, const wchar_t* type);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/win32/win32_picture.h"
+
 namespace brackwater {
 
 Win32TextEngine::Win32TextEngine() : dc_(::CreateCompatibleDC(nullptr)) {}
@@ -20,13 +22,7 @@ void Win32TextEngine::Fit(const Image& image) {
   if (bitmap_ != nullptr && width_ == image.width && height_ == image.height) return;
   if (original_ != nullptr) ::SelectObject(dc_, std::exchange(original_, nullptr));
   if (bitmap_ != nullptr) ::DeleteObject(std::exchange(bitmap_, nullptr));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top-down, as the image's rows run
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownBitmapInfo(image.width, image.height);
   void* bits = nullptr;
   bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap_ == nullptr) {

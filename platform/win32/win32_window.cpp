@@ -6,6 +6,7 @@
 #include "platform/win32/win32_failure.h"
 #include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window_procedure.h"
 
 namespace brackwater {
 namespace {
@@ -44,7 +45,7 @@ HFONT DialogFont() {
 Win32Window::Win32Window(const std::u16string& caption, SIZE clientSize,
                          const Win32Bitmap* background, HICON icon, HICON smallIcon)
     : font_(DialogFont()), background_(background) {
-  RegisterClassOnce(&Procedure);
+  RegisterClassOnce(&WindowProcedure<Win32Window>);
   RECT frame{0, 0, clientSize.cx, clientSize.cy};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   hwnd_ = ::CreateWindowExW(0, kClassName, Wide(caption).c_str(), kStyle, CW_USEDEFAULT,
@@ -198,28 +199,10 @@ void Win32Window::Paint(HDC dc) const {
   ::SelectObject(dc, oldFont);
 }
 
-LRESULT CALLBACK Win32Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = 0;
-  if (!GuardedCall(hwnd, [&] { result = self->Handle(message, wParam, lParam); })) return 0;
-  return result;
-}
-
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the background picture covers the client area
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = ::BeginPaint(hwnd_, &paint);
-      Paint(dc);
-      ::EndPaint(hwnd_, &paint);
-      return 0;
-    }
     case WM_ACTIVATE:
       // The focus goes back to the control that had it when the window was left.
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -249,6 +232,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!closing_) ::PostQuitMessage(0);
       return 0;
     default:
+      if (PaintMessage(hwnd_, message, wParam, [this](HDC dc) { Paint(dc); })) return 0;
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }

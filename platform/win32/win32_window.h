@@ -60,7 +60,8 @@ class Win32Window {
     std::optional<Rgb> background;
   };
 
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Window>
+  friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc) const;
   const Label& FindLabel(std::u16string_view name) const;
