@@ -146,9 +146,56 @@ TEST_F(Win32ProgramTest, TheButtonShowsWhatTheToolkitFreePaintingDraws) {
   EXPECT_EQ(shown.Shown().pixels, alone.Surface().pixels);
 }
 
-TEST(Win32VersionResource, TheProgramFileCarriesItsVersionInformation) {
+std::wstring ProgramFile() {
   const std::string file = BRACKWATER_PROGRAM;
-  const std::wstring program(file.begin(), file.end());
+  return {file.begin(), file.end()};
+}
+
+// The program's own window belongs to the process that made it.
+HWND WindowOf(DWORD process) {
+  struct Search {
+    DWORD process;
+    HWND found;
+  } search{process, nullptr};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM data) {
+        auto& wanted = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        wchar_t name[64] = {};
+        ::GetClassNameW(hwnd, name, 64);
+        if (owner != wanted.process || std::wstring(name) != L"BrackwaterWindow") return TRUE;
+        wanted.found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST(Win32ProgramFile, StartsWithItsWindowAndEndsWhenTheWindowIsClosed) {
+  std::wstring command = L"\"" + ProgramFile() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+  // Idle input means the message loop runs, with the window made before it.
+  EXPECT_EQ(::WaitForInputIdle(started.hProcess, 30000), 0u);
+  const HWND window = WindowOf(started.dwProcessId);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WindowText(window), u"Brackwater");
+  EXPECT_TRUE(::IsWindowVisible(window));
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(started.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD status = 1;
+  ::GetExitCodeProcess(started.hProcess, &status);
+  EXPECT_EQ(status, 0u);
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+}
+
+TEST(Win32VersionResource, TheProgramFileCarriesItsVersionInformation) {
+  const std::wstring program = ProgramFile();
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
   ASSERT_GT(size, 0u);
