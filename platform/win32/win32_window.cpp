@@ -226,6 +226,13 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       for (HWND control : tabOrder_) ::SendMessageW(control, message, wParam, lParam);
       ::InvalidateRect(hwnd_, nullptr, FALSE);
       return 0;
+    case WM_ENABLE:
+      // A modal dialog disables its owner. A control of the window that holds the capture
+      // would keep the pointer from the very dialog that its click opened.
+      if (wParam == FALSE && ::GetCapture() != nullptr && ::IsChild(hwnd_, ::GetCapture())) {
+        ::ReleaseCapture();
+      }
+      return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_DESTROY:

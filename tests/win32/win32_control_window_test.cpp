@@ -157,7 +157,13 @@ TEST_F(Win32ControlWindowTest, TheTimerAndTheCaptureFollowTheControl) {
   ::ShowWindow(window_.Hwnd(), SW_SHOWNA);
   control_->SetCapture();
   EXPECT_EQ(::GetCapture(), control_->Hwnd());
-  // Disabling lets the capture go: a disabled window gets no mouse input.
+  // A modal dialog disables the window, which lets the capture go.
+  ::EnableWindow(window_.Hwnd(), FALSE);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  ::EnableWindow(window_.Hwnd(), TRUE);
+  // So does disabling the control: a disabled window gets no mouse input.
+  control_->SetCapture();
+  EXPECT_EQ(::GetCapture(), control_->Hwnd());
   control_->SetEnabled(false);
   EXPECT_EQ(::GetCapture(), nullptr);
   EXPECT_EQ(control_->WindowHandle(), static_cast<std::int32_t>(HandleToLong(control_->Hwnd())));
