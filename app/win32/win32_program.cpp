@@ -102,6 +102,7 @@ Win32Program::Win32Program(const DesignData& design, FilePicker& picker, MainSer
       auto& button = *buttons_.emplace_back(
           std::make_unique<ButtonParts>(control.name, window_->Hwnd(), colors_));
       button.window.SetInput(&button.control);
+      button.window.SetCaptionSource([&xpb = button.control] { return xpb.Caption(); });
       window_->Place(button.window.Hwnd(), place);
       button.control.LoadFromStore(control.settings);
       tabOrder.emplace_back(control.place.tabIndex, button.window.Hwnd());

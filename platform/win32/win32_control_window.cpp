@@ -63,10 +63,9 @@ Win32ControlWindow::Win32ControlWindow(HWND parent, std::u16string instanceName,
                                        const SystemColors& colors)
     : instanceName_(std::move(instanceName)), colors_(colors) {
   RegisterClassOnce();
-  // A push button is a tab stop; its window text is its name, for tools that list windows.
-  hwnd_ = ::CreateWindowExW(0, kClassName, Wide(instanceName_).c_str(),
-                            WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr,
-                            ::GetModuleHandleW(nullptr), nullptr);
+  // A push button is a tab stop.
+  hwnd_ = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                            parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) throw std::runtime_error("the control's window could not be created");
   ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
@@ -144,6 +143,17 @@ int Win32ControlWindow::ClientHeight() const {
 void Win32ControlWindow::SetClientSize(int width, int height) {
   // The window has no border: its size is its client area's. WM_SIZE comes before this returns.
   ::SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32ControlWindow::SetCaptionSource(std::function<std::u16string()> caption) {
+  caption_ = std::move(caption);
+  ::SetWindowTextW(hwnd_, caption_ ? Wide(caption_()).c_str() : L"");
+}
+
+void Win32ControlWindow::SetAccessKey(std::optional<char16_t> key) {
+  accessKey_ = key;
+  // The control hands its key over whenever its caption changes.
+  if (caption_) ::SetWindowTextW(hwnd_, Wide(caption_()).c_str());
 }
 
 void Win32ControlWindow::SetTimerEnabled(bool enabled) {

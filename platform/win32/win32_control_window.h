@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ class Win32ControlWindow final : public ControlHost {
   HWND Hwnd() const { return hwnd_; }
   // The control that takes this window's input; it must outlive the window or be taken away.
   void SetInput(ControlInput* input) { input_ = input; }
+  // Where the window's text comes from: the caption, "&" marks and all, which screen readers
+  // read as a push button's name and its access key. It must outlive the window or be taken away.
+  void SetCaptionSource(std::function<std::u16string()> caption);
   std::optional<char16_t> AccessKey() const { return accessKey_; }
   // The access key pressed with Alt somewhere in the window: clicks while the window is enabled.
   void PressAccessKey();
@@ -47,7 +51,7 @@ class Win32ControlWindow final : public ControlHost {
   void SetClientSize(int width, int height) override;
   const SystemColors& Colors() const override { return colors_; }
   TextEngine& Text() override { return text_; }
-  void SetAccessKey(std::optional<char16_t> key) override { accessKey_ = key; }
+  void SetAccessKey(std::optional<char16_t> key) override;
   void SetTimerEnabled(bool enabled) override;
   void SetCapture() override;
   void ReleaseCapture() override;
@@ -69,6 +73,7 @@ class Win32ControlWindow final : public ControlHost {
   Win32TextEngine text_;
   ControlInput* input_ = nullptr;
   std::optional<char16_t> accessKey_;
+  std::function<std::u16string()> caption_;
   bool timerEnabled_ = false;
   Image shown_;
 };

@@ -97,6 +97,10 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   ExpectPlace(save, 164, 76, 153, 41);
   EXPECT_EQ(program_.Button(u"Command1").Caption(), u"Open");
   EXPECT_EQ(program_.Button(u"Command2").Caption(), u"Save");
+  // Screen readers take a button's name from its window's text.
+  EXPECT_EQ(WindowText(open), u"Open");
+  program_.Button(u"Command1").SetCaption(u"&Open");
+  EXPECT_EQ(WindowText(open), u"&Open");
   EXPECT_TRUE(::IsWindowEnabled(open));
   EXPECT_FALSE(::IsWindowEnabled(save));
   // The dialog control lies outside the client area at the size of its icon.
