@@ -155,24 +155,26 @@ std::wstring ProgramFile() {
   return {file.begin(), file.end()};
 }
 
-// The program's own window belongs to the process that made it.
+// The program's own window, found among the top-level windows by its process and class.
+struct WindowSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data) {
+  auto& wanted = *reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  if (owner != wanted.process || std::wstring(name) != L"BrackwaterWindow") return TRUE;
+  wanted.found = hwnd;
+  return FALSE;
+}
+
 HWND WindowOf(DWORD process) {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{process, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM data) {
-        auto& wanted = *reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        wchar_t name[64] = {};
-        ::GetClassNameW(hwnd, name, 64);
-        if (owner != wanted.process || std::wstring(name) != L"BrackwaterWindow") return TRUE;
-        wanted.found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process, nullptr};
+  ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
