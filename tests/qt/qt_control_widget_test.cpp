@@ -22,6 +22,7 @@
 #include "platform/device_context.h"
 #include "platform/qt/qt_control_accessible.h"
 #include "tests/support/fixed_text_engine.h"
+#include "tests/support/recording_input.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"
 
@@ -95,44 +96,7 @@ TEST(QtControlWidget, YieldRunsTheWaitingEvents) {
 
 std::string Whole(float value) { return std::to_string(static_cast<int>(value)); }
 
-// Every notification the host hands over, in order, one line each.
-class RecordingInput final : public ControlInput {
- public:
-  void OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) override {
-    Mouse("MouseDown", Button, Shift, X, Y);
-  }
-  void OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) override {
-    Mouse("MouseUp", Button, Shift, X, Y);
-  }
-  // Sizes are the layout's business, not the input's.
-  void OnResize() override {}
-  void OnMouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y) override {
-    Mouse("MouseMove", Button, Shift, X, Y);
-  }
-  void OnKeyDown(std::int16_t KeyCode, std::int16_t Shift) override {
-    Key("KeyDown", KeyCode, Shift);
-  }
-  void OnKeyUp(std::int16_t KeyCode, std::int16_t Shift) override { Key("KeyUp", KeyCode, Shift); }
-  void OnFocusIn() override { log.push_back("FocusIn"); }
-  void OnFocusOut() override { log.push_back("FocusOut"); }
-  void OnAccessKey() override { log.push_back("AccessKey"); }
-  void OnTimer() override { log.push_back("Timer"); }
-  void OnAmbientChanged(std::u16string_view name) override {
-    log.push_back("Ambient " + QString::fromUtf16(name.data(), name.size()).toStdString());
-  }
-  void OnTerminate() override { log.push_back("Terminate"); }
-
-  std::vector<std::string> log;
-
- private:
-  void Mouse(const char* what, std::int16_t Button, std::int16_t Shift, float X, float Y) {
-    log.push_back(std::string(what) + " " + std::to_string(Button) + " " + std::to_string(Shift) +
-                  " " + Whole(X) + " " + Whole(Y));
-  }
-  void Key(const char* what, std::int16_t KeyCode, std::int16_t Shift) {
-    log.push_back(std::string(what) + " " + std::to_string(KeyCode) + " " + std::to_string(Shift));
-  }
-};
+using testing::RecordingInput;
 
 using Log = std::vector<std::string>;
 
@@ -152,6 +116,9 @@ class QtControlHostTest : public ::testing::Test {
     window.resize(200, 60);
     first.setGeometry(0, 0, 80, 30);
     second.setGeometry(100, 0, 80, 30);
+    // Sizes are the layout's business, not the input's.
+    firstInput.recordResizes = false;
+    secondInput.recordResizes = false;
     first.SetInput(&firstInput);
     second.SetInput(&secondInput);
     window.show();

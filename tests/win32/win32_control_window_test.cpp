@@ -8,6 +8,7 @@
 
 #include "platform/win32/win32_system_colors.h"
 #include "platform/win32/win32_window.h"
+#include "tests/support/recording_input.h"
 #include "tests/win32/com_environment.h"
 
 namespace brackwater {
@@ -16,42 +17,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// What the control was told, one line a call: "Down 1 1 5 7", "Key 32 0", "Ambient Font".
-class RecordingInput final : public ControlInput {
- public:
-  void OnMouseDown(std::int16_t b, std::int16_t s, float x, float y) override {
-    Mouse("Down", b, s, x, y);
-  }
-  void OnMouseUp(std::int16_t b, std::int16_t s, float x, float y) override {
-    Mouse("Up", b, s, x, y);
-  }
-  void OnMouseMove(std::int16_t b, std::int16_t s, float x, float y) override {
-    Mouse("Move", b, s, x, y);
-  }
-  void OnResize() override { log.push_back("Resize"); }
-  void OnKeyDown(std::int16_t k, std::int16_t s) override {
-    log.push_back("KeyDown " + std::to_string(k) + " " + std::to_string(s));
-  }
-  void OnKeyUp(std::int16_t k, std::int16_t s) override {
-    log.push_back("KeyUp " + std::to_string(k) + " " + std::to_string(s));
-  }
-  void OnFocusIn() override { log.push_back("FocusIn"); }
-  void OnFocusOut() override { log.push_back("FocusOut"); }
-  void OnAccessKey() override { log.push_back("AccessKey"); }
-  void OnTimer() override { log.push_back("Timer"); }
-  void OnAmbientChanged(std::u16string_view name) override {
-    log.push_back("Ambient " + std::string(name.begin(), name.end()));
-  }
-  void OnTerminate() override { log.push_back("Terminate"); }
-
-  std::vector<std::string> log;
-
- private:
-  void Mouse(const char* what, std::int16_t b, std::int16_t s, float x, float y) {
-    log.push_back(std::string(what) + " " + std::to_string(b) + " " + std::to_string(s) + " " +
-                  std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)));
-  }
-};
+using testing::RecordingInput;
 
 LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
@@ -83,15 +49,16 @@ TEST_F(Win32ControlWindowTest, MouseMessagesCarryTheButtonTheKeysAndThePosition)
   // goes negative.
   Send(WM_MOUSEMOVE, MK_LBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL, At(-3, 4));
   Send(WM_MOUSEMOVE, 0, At(50, 30));
-  EXPECT_THAT(input_.log, ElementsAre("Down 2 1 5 7", "Up 2 2 6 8", "Down 4 0 1 2", "Up 4 0 1 2",
-                                      "Move 5 3 -3 4", "Move 0 0 50 30"));
+  EXPECT_THAT(input_.log,
+              ElementsAre("MouseDown 2 1 5 7", "MouseUp 2 2 6 8", "MouseDown 4 0 1 2",
+                          "MouseUp 4 0 1 2", "MouseMove 5 3 -3 4", "MouseMove 0 0 50 30"));
 }
 
 TEST_F(Win32ControlWindowTest, TheLeftButtonTakesTheFocusBeforeThePress) {
   Send(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 7));
   Send(WM_LBUTTONUP, 0, At(5, 7));
   EXPECT_EQ(::GetFocus(), control_->Hwnd());
-  EXPECT_THAT(input_.log, ElementsAre("FocusIn", "Down 1 0 5 7", "Up 1 0 5 7"));
+  EXPECT_THAT(input_.log, ElementsAre("FocusIn", "MouseDown 1 0 5 7", "MouseUp 1 0 5 7"));
 }
 
 TEST_F(Win32ControlWindowTest, KeysRepeatAsPressesAndEveryKeyButTabIsTheControls) {
