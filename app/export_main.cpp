@@ -17,10 +17,10 @@
 #include "notes_export/export_file.h"
 #include "notes_export/export_paths.h"
 #include "notes_export/notes_conversion.h"
-#include "platform/clock.h"
-#include "platform/code_page.h"
-#include "platform/files.h"
-#include "platform/text_codec.h"
+#include "platform/system/clock.h"
+#include "platform/system/code_page.h"
+#include "platform/system/files.h"
+#include "platform/system/text_codec.h"
 
 namespace {
 

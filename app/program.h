@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "file_dialogs/common_dialog.h"
-#include "notes_export/design_data.h"
-#include "notes_export/main_window.h"
-#include "platform/file_picker.h"
+#include "notes_export/window/design_data.h"
+#include "notes_export/window/main_window.h"
+#include "platform/gui/file_picker.h"
 #include "platform/qt/qt_control_widget.h"
 #include "platform/qt/qt_window.h"
 #include "xp_button/xpb.h"

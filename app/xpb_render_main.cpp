@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
-#include "platform/headless_host.h"
+#include "platform/gui/device_context.h"
+#include "platform/gui/headless_host.h"
 #include "platform/qt/qt_picture.h"
 #include "platform/qt/qt_system_colors.h"
 #include "platform/qt/qt_text_engine.h"

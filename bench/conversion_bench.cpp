@@ -12,7 +12,7 @@
 
 #include "bench/notes_generator.h"
 #include "notes_export/notes_conversion.h"
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/device_context.h"
-#include "platform/headless_host.h"
+#include "platform/gui/device_context.h"
+#include "platform/gui/headless_host.h"
 #include "tests/support/fixed_text_engine.h"
 #include "xp_button/xpb.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_picker.h"
+#include "platform/gui/file_picker.h"
 
 namespace brackwater {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "notes_export/notes_conversion.h"
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 #include "tests/notes_export/oracle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
-#include "platform/files.h"
-#include "platform/text_codec.h"
+#include "platform/system/code_page.h"
+#include "platform/system/files.h"
+#include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {

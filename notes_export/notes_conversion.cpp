@@ -6,8 +6,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/memory.h"
-#include "platform/text_codec.h"
+#include "platform/system/memory.h"
+#include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <system_error>
 
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 
 namespace brackwater {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <variant>
 
-#include "platform/control_host.h"
-#include "platform/device_context.h"
-#include "platform/picture.h"
+#include "platform/gui/control_host.h"
+#include "platform/gui/device_context.h"
+#include "platform/gui/picture.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb_events.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/win32/win32_program.h"
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 #include "platform/win32/win32_failure.h"
 #include "platform/win32/win32_file_picker.h"
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "file_dialogs/common_dialog.h"
-#include "notes_export/design_data.h"
-#include "notes_export/main_window.h"
-#include "platform/file_picker.h"
+#include "notes_export/window/design_data.h"
+#include "notes_export/window/main_window.h"
+#include "platform/gui/file_picker.h"
 #include "platform/win32/win32_control_window.h"
 #include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_system_colors.h"

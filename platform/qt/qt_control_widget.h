@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/control_host.h"
+#include "platform/gui/control_host.h"
 
 class QShortcut;
 

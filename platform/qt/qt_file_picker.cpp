@@ -5,8 +5,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "platform/files.h"
-#include "platform/user_folders.h"
+#include "platform/system/files.h"
+#include "platform/system/user_folders.h"
 
 namespace brackwater {
 namespace {

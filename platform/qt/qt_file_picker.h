@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/file_picker.h"
+#include "platform/gui/file_picker.h"
 
 class QFileDialog;
 

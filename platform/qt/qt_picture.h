@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/picture.h"
+#include "platform/gui/picture.h"
 
 namespace brackwater {
 

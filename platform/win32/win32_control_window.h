@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_host.h"
+#include "platform/gui/control_host.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text_engine.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/file_picker.h"
+#include "platform/gui/file_picker.h"
 #include "platform/win32/win32_api.h"
 
 namespace brackwater {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 
 namespace brackwater {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 #include "platform/win32/win32_api.h"
 
 namespace brackwater {

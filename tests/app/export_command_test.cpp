@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/code_page.h"
-#include "platform/text_codec.h"
+#include "platform/system/clock.h"
+#include "platform/system/code_page.h"
+#include "platform/system/text_codec.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
-#include "platform/text_codec.h"
+#include "platform/system/files.h"
+#include "platform/system/text_codec.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "notes_export/notes_conversion.h"
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {

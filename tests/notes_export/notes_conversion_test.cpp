@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {

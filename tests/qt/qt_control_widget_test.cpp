@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 #include "platform/qt/qt_control_accessible.h"
 #include "tests/support/fixed_text_engine.h"
 #include "tests/support/recording_input.h"

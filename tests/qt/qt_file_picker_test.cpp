@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "platform/qt/qt_dialog_control.h"
 #include "tests/support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "app/program.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 #include "platform/qt/qt_picture.h"
 #include "platform/qt/qt_system_colors.h"
 

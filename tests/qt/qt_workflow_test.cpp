@@ -17,9 +17,9 @@
 
 #include "app/program.h"
 #include "notes_export/notes_conversion.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "platform/qt/qt_file_picker.h"
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {

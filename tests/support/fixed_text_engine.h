@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 
 namespace brackwater {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/control_host.h"
+#include "platform/gui/control_host.h"
 
 namespace brackwater::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_host.h"
+#include "platform/gui/headless_host.h"
 #include "platform/win32/win32_text.h"
 #include "tests/win32/com_environment.h"
 

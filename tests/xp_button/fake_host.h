@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 #include "tests/support/fixed_text_engine.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "platform/device_context.h"
+#include "platform/gui/device_context.h"
 #include "xp_button/xpb_paint.h"
 
 namespace brackwater {

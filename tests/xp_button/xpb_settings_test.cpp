@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 #include "tests/xp_button/fake_host.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"

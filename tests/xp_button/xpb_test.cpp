@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/text_codec.h"
+#include "platform/system/text_codec.h"
 #include "tests/xp_button/fake_host.h"
 
 namespace brackwater {

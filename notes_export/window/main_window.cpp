@@ -1,0 +1,141 @@
+#include "notes_export/window/main_window.h"
+
+#include <algorithm>
+#include <ctime>
+#include <exception>
+#include <utility>
+
+#include "notes_export/export_file.h"
+#include "notes_export/export_paths.h"
+#include "platform/system/code_page.h"
+#include "platform/system/files.h"
+#include "platform/system/text_codec.h"
+#include "platform/system/user_folders.h"
+
+namespace brackwater {
+namespace {
+
+constexpr std::u16string_view kTitle = u"Select file";
+// One filter each, whose description and pattern are the same text.
+const std::u16string kNotesMask(u"notes.adr\0notes.adr", 19);
+const std::u16string kExportMask(u"*.txt\0*.txt", 11);
+// A drive root: the dialog shows the user's home folder where there are no drive letters.
+constexpr std::u16string_view kSaveFolder = u"c:\\";
+constexpr std::u16string_view kErrorTitle = u"Brackwater";
+
+std::u16string WithoutNuls(std::u16string text) {
+  std::erase(text, u'\0');
+  return text;
+}
+
+std::u16string Text(const std::string& utf8) { return Utf8ToUtf16(utf8); }
+
+std::u16string CannotRead(const FileError& error) {
+  return u"Cannot read " + PathToText(error.Path()) + u":\n" + Text(error.Reason());
+}
+
+std::u16string CannotWrite(const FileError& error) {
+  return u"Cannot write " + PathToText(error.Path()) + u":\n" + Text(error.Reason());
+}
+
+}  // namespace
+
+std::u16string FailureMessage(std::string_view what) {
+  return u"Something went wrong, and the last step was not finished:\n" + Utf8ToUtf16(what);
+}
+
+MainServices SystemServices() {
+  return {
+      [] { return FormatDateTime(std::time(nullptr), TimeZone::kLocal); },
+      ApplicationDataFolder,
+      [](const std::u16string& folder) { return FolderExists(folder); },
+      SystemCodePage(),
+  };
+}
+
+Main::Main(MainHost& host, CommonDialog& CD, XpB& Command1, XpB& Command2, MainServices services)
+    : host_(host),
+      CD_(CD),
+      Command1_(Command1),
+      Command2_(Command2),
+      services_(std::move(services)) {}
+
+void Main::Command1_Click() {
+  // The browser's folder inside the user's application-data folder when there is one.
+  std::u16string startFolder = services_.applicationDataFolder();
+  if (const std::u16string browser = BrowserDataFolder(startFolder);
+      services_.folderExists(browser)) {
+    startFolder = browser;
+  }
+  const std::u16string title(kTitle);
+  const std::int32_t owner = host_.WindowHandle();
+  const std::u16string chosen = WithoutNuls(CD_.OpenFile(title, kNotesMask, owner, startFolder));
+  if (chosen.empty()) return;
+  FilePath_ = chosen;
+  host_.SetLabel1(FilePath_);
+  Command1_.SetEnabledCtrl(false);
+  Command2_.SetEnabledCtrl(true);
+}
+
+void Main::Command2_Click() {
+  const std::u16string notesPath = FilePath_;
+  Command2_.SetEnabledCtrl(false);
+  host_.SetLabel1(u"Processing...");
+  try {
+    FileBytes notes;
+    try {
+      // Copied: the browser may rewrite its notes file while the window works on it.
+      notes = ReadWholeFile(TextToPath(notesPath), FileReading::kCopied);
+    } catch (const FileError& error) {
+      Report(CannotRead(error));
+      NotesFileChosen(notesPath);
+      return;
+    }
+    if (notes.View().empty()) {
+      Report(u"There are no notes in " + notesPath + u":\nthe file is empty.");
+      FilePath_.clear();
+      host_.SetLabel1(u"The file holds no notes");
+      Command1_.SetEnabledCtrl(true);
+      return;
+    }
+    // The moment of the export is taken before the dialog, as the export text is made then;
+    // the text itself is made while it is written, so that it is never held whole.
+    const DateTimeText moment = services_.now();
+    FilePath_ = DefaultExportPath(notesPath);
+    const std::u16string title(kTitle);
+    const std::u16string folder(kSaveFolder);
+    const std::u16string chosen = CD_.SaveFile(title, kExportMask, host_.WindowHandle(), folder);
+    FilePath_ = FinalExportPath(chosen, FilePath_);
+    try {
+      WriteExportFile(TextToPath(FilePath_),
+                      NotesExport(notes.View(), notesPath, moment.date, moment.time),
+                      TextToPath(notesPath), services_.codePage);
+    } catch (const FileError& error) {
+      Report(CannotWrite(error));
+      NotesFileChosen(notesPath);
+      return;
+    }
+  } catch (const std::exception& error) {
+    Report(u"The export of " + notesPath + u" failed:\n" + Text(error.what()));
+    NotesFileChosen(notesPath);
+    return;
+  }
+  Command1_.SetEnabledCtrl(true);
+  Command2_.SetEnabledCtrl(false);
+  host_.ShowMessage(u"File saved as " + FilePath_, u"OK", MessageIcon::kInformation);
+  FilePath_.clear();
+  host_.SetLabel1(u"File saved");
+}
+
+void Main::NotesFileChosen(const std::u16string& notesPath) {
+  FilePath_ = notesPath;
+  host_.SetLabel1(FilePath_);
+  Command1_.SetEnabledCtrl(false);
+  Command2_.SetEnabledCtrl(true);
+}
+
+void Main::Report(const std::u16string& text) {
+  host_.ShowMessage(text, std::u16string(kErrorTitle), MessageIcon::kWarning);
+}
+
+}  // namespace brackwater
