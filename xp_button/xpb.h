@@ -183,13 +183,14 @@ class XpB final : public ControlInput {
   void UpdateSize();
   void CalcLayout();
   void MeasureCaption();
+  void TakeUpDrawnSettings(Look look, bool enabled);
   void DrawLook(Look look);
   void DrawXPFace(Look look);
   void DrawRing(Rgb R);
-  void DrawCaption();
+  void DrawCaption(bool enabled);
   // False when the control was repainted anew or destroyed while it let events run: the caller
   // then stops at once.
-  bool DrawPicture(std::uint64_t repaint);
+  bool DrawPicture(bool enabled, std::uint64_t repaint);
   void DrawBitmapOnPicture1(const Image& bitmap);
   void ShowSurface();
   StoreValue DefaultOf(const XpBSetting& setting) const;

@@ -34,6 +34,12 @@ constexpr std::int64_t kGap = 4;  // between picture and caption
 
 constexpr std::int32_t Ole(Rgb rgb) { return static_cast<std::int32_t>(rgb); }
 
+// The XP face of an enabled button, with or without a ring.
+constexpr bool IsEnabledXPFace(Look look) {
+  return look == Look::kXPFace || look == Look::kXPFocusRing || look == Look::kXPHoverRing ||
+         look == Look::kXPPressed;
+}
+
 Rect Placed(std::int32_t left, std::int32_t top, std::int64_t width, std::int64_t height) {
   return {left, top, Narrow(left + width), Narrow(top + height)};
 }
@@ -150,19 +156,42 @@ Look LookOf(const XpBState& state, bool enabled) {
 
 void XpB::Refresh() {
   const std::uint64_t repaint = ++repaints_;
+  const bool enabled = host_.Enabled();
+  const Look look = LookOf(state_, enabled);
+  TakeUpDrawnSettings(look, enabled);
   const std::int32_t W = std::max(state_.SurfaceWidth, 0);
   const std::int32_t H = std::max(state_.SurfaceHeight, 0);
   // The image is kept from one repaint to the next: only a new size allocates.
   if (surface_.width != W || surface_.height != H) surface_ = Image(W, H);
   PaintRect(dc_, 0, 0, W, H, kBackColor, 1);
-  DrawLook(LookOf(state_, host_.Enabled()));
+  DrawLook(look);
   CalcLayout();
-  if (!state_.Caption.empty()) DrawCaption();
-  if (state_.Picture != nullptr && !DrawPicture(repaint)) return;
+  if (!state_.Caption.empty()) DrawCaption(enabled);
+  if (state_.Picture != nullptr && !DrawPicture(enabled, repaint)) return;
   if (state_.HasFocus == 1 && state_.ShowFocusRect && state_.ButtonStyle != 3) {
     dc_.DrawFocusRect(state_.FocusRect);
   }
   ShowSurface();
+}
+
+// Some settings read back as what a repaint shows: the default ring colours, and the mask colour
+// taken from the bitmap. They are settled here, all before the first pixel is drawn, so that the
+// drawing after it only reads the settings, and a handler that runs during the bitmap's yield
+// already finds them as the repaint shows them.
+void XpB::TakeUpDrawnSettings(Look look, bool enabled) {
+  XpBState& s = state_;
+  // Written back, so that they read (and save) as the colours an enabled XP face shows.
+  if (s.XPDefaultColors && IsEnabledXPFace(look)) {
+    s.XPColor_Pressed = kDefaultPressed;
+    s.XPColor_Hover = kDefaultHover;
+  }
+  if (!enabled || s.Picture == nullptr || s.Picture->Kind() != PictureKind::kBitmap) return;
+  // The mask colour is the bitmap's top-left pixel as it lies over the face on the scratch
+  // image, so the bitmap goes there now, and DrawPicture copies it from there.
+  DrawBitmapOnPicture1(s.Picture->Pixels());
+  if (s.UseMaskColor == 0) {
+    s.MaskColor = Ole(ResolveColor(Ole(picture1Dc_.GetPixel(0, 0)), host_.Colors()));
+  }
 }
 
 void XpB::ShowSurface() { host_.ShowSurface({surface_.width, surface_.height, surface_.pixels}); }
@@ -208,11 +237,6 @@ void XpB::DrawXPFace(Look look) {
     PaintRect(dc_, 0, 0, W, H, Ole(ShiftColor(base, -84)), 0);
     corner = ShiftColor(base, -72);
   } else {
-    // Written back into the properties, so that they read (and save) as the colours shown.
-    if (state_.XPDefaultColors) {
-      state_.XPColor_Pressed = kDefaultPressed;
-      state_.XPColor_Hover = kDefaultHover;
-    }
     if (H == 0) return;
     if (look == Look::kXPPressed) {
       const auto step = static_cast<float>(25.0 / H);
@@ -298,50 +322,44 @@ void XpB::MeasureCaption() {
                          Centred(HeightOf(s.ContentRect), ch, s.ContentRect.top), cw, ch);
 }
 
-void XpB::DrawCaption() {
-  XpBState& s = state_;
+void XpB::DrawCaption(bool enabled) {
+  const XpBState& s = state_;
   const SystemColors& colors = host_.Colors();
-  if (host_.Enabled()) {
+  // The measured parameters, for this drawing only: each call sets its length drawn.
+  CaptionParams params = s.CaptionParams;
+  if (enabled) {
     // The control's own foreground colour plays no part here.
     dc_.SetTextColor(ResolveColor(kButtonText, colors));
-    const Rect SavedRect = s.CaptionRect;
-    if (s.IsDown == 1) s.CaptionRect = Shifted(s.CaptionRect, 1);
-    Rect drawn = s.CaptionRect;
-    dc_.DrawText(s.Caption, drawn, kCaptionFormat, s.CaptionParams);
-    s.CaptionRect = SavedRect;
+    Rect drawn = s.IsDown == 1 ? Shifted(s.CaptionRect, 1) : s.CaptionRect;
+    dc_.DrawText(s.Caption, drawn, kCaptionFormat, params);
   } else {
     // Embossed, and never shifted: a disabled button is not pressed.
     dc_.SetTextColor(ResolveColor(kButtonHighlight, colors));
     Rect drawn = Shifted(s.CaptionRect, 1);
-    dc_.DrawText(s.Caption, drawn, kCaptionFormat, s.CaptionParams);
+    dc_.DrawText(s.Caption, drawn, kCaptionFormat, params);
     dc_.SetTextColor(ResolveColor(kButtonShadow, colors));
     drawn = s.CaptionRect;
-    dc_.DrawText(s.Caption, drawn, kCaptionFormat, s.CaptionParams);
+    dc_.DrawText(s.Caption, drawn, kCaptionFormat, params);
     dc_.SetTextColor(ResolveColor(kForeColor, colors));
   }
 }
 
-bool XpB::DrawPicture(std::uint64_t repaint) {
-  XpBState& s = state_;
+bool XpB::DrawPicture(bool enabled, std::uint64_t repaint) {
+  const XpBState& s = state_;
   // Held for this call: a handler that runs during the yield may replace the picture.
   const PicturePtr picture = s.Picture;
-  const Rect SavedRect = s.PictureRect;
-  s.PictureRect = Shifted(SavedRect, s.IsDown);
-  const Rect& at = s.PictureRect;
+  const Rect at = Shifted(s.PictureRect, s.IsDown);
   const std::int32_t w = Narrow(WidthOf(at));
   const std::int32_t h = Narrow(HeightOf(at));
   const Image& pixels = picture->Pixels();
-  if (!host_.Enabled()) {
+  if (!enabled) {
     dc_.DrawDisabled(at.left, at.top, pixels);
   } else if (picture->Kind() == PictureKind::kBitmap) {
-    DrawBitmapOnPicture1(pixels);
-    if (s.UseMaskColor == 0) {
-      s.MaskColor = Ole(ResolveColor(Ole(picture1Dc_.GetPixel(0, 0)), host_.Colors()));
-    }
+    // TakeUpDrawnSettings has put the bitmap on the scratch image.
     const std::weak_ptr<const bool> alive = lifetime_;
     host_.Yield();
-    // A repaint that ran meanwhile has drawn and shown everything anew (and left the layout
-    // as it should be): drawing on would only put a second focus cue over its first.
+    // A repaint that ran meanwhile has drawn and shown everything anew: drawing on would only
+    // put a second focus cue over its first.
     if (alive.expired() || repaints_ != repaint) return false;
     // The mask colour exactly as stored: a system colour is not resolved first.
     dc_.TransparentCopy(at.left, at.top, w, h, picture1_, 0, 0, static_cast<Rgb>(s.MaskColor));
@@ -349,7 +367,6 @@ bool XpB::DrawPicture(std::uint64_t repaint) {
   } else if (picture->Kind() == PictureKind::kIcon) {
     dc_.DrawPicture(at.left, at.top, w, h, pixels, s.PictureWidth, s.PictureHeight);
   }
-  s.PictureRect = SavedRect;
   return true;
 }
 

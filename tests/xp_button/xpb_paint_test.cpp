@@ -369,9 +369,12 @@ std::shared_ptr<FakePicture> Bitmap() {
 
 TEST(XpBPicture, ABitmapLeavesOutItsTopLeftColourAndKeepsItAsMaskColor) {
   PaintedButton t(153, 41, 1);
+  std::int32_t maskInYield = 0;
+  t.host.onYield = [&] { maskInYield = t.button.MaskColor(); };
   t.button.SetPicture(Bitmap());
   ASSERT_EQ(t.button.PictureRect(), (Rect{68, 12, 84, 28}));
   EXPECT_EQ(t.button.MaskColor(), 0x00FF00FF);
+  EXPECT_EQ(maskInYield, 0x00FF00FF);  // a handler run by the bitmap's yield reads it already
   EXPECT_EQ(PixelAt(t.button, 68, 12), kFace);
   EXPECT_EQ(PixelAt(t.button, 68, 27), kFace);
   EXPECT_EQ(PixelAt(t.button, 69, 12), (Colour{0, 0, 255}));
