@@ -15,8 +15,6 @@
 #include <string_view>
 
 #include "notes_export/export_file.h"
-#include "notes_export/export_paths.h"
-#include "notes_export/notes_conversion.h"
 #include "platform/system/clock.h"
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
@@ -107,46 +105,45 @@ std::optional<int> ParseArguments(int argc, Char** argv, Arguments& arguments) {
   return std::nullopt;
 }
 
+// SOURCE_DATE_EPOCH that names no moment; noticed only once the notes file is known to hold
+// notes, so that a missing or empty notes file is what is reported first.
+struct UnusableSourceDateEpoch {};
+
 // The moment the header names: SOURCE_DATE_EPOCH (in UTC, as reproducible builds have it), or
 // the current local time.
-std::optional<DateTimeText> HeaderDateTime() {
+DateTimeText HeaderDateTime() {
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
   if (epoch == nullptr) return FormatDateTime(std::time(nullptr), TimeZone::kLocal);
   const std::string_view text = epoch;
   std::time_t seconds{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
   if (text.empty() || error != std::errc{} || end != text.data() + text.size() || seconds < 0) {
-    return std::nullopt;
+    throw UnusableSourceDateEpoch{};
   }
   return FormatDateTime(seconds, TimeZone::kUtc);
 }
 
 int Run(const Arguments& arguments) {
-  FileBytes notes;
+  const std::u16string output = arguments.output ? PathToText(*arguments.output) : u"";
+  ExportResult result;
   try {
-    notes = ReadWholeFile(arguments.notes);
-  } catch (const FileError& error) {
-    return Fail("cannot read " + Shown(error.Path()) + ": " + error.Reason());
+    result = ExportNotesFile(PathToText(arguments.notes), FileReading::kMapped, SystemCodePage(),
+                             {HeaderDateTime, [&output](const std::u16string&) { return output; }});
+  } catch (const UnusableSourceDateEpoch&) {
+    return Fail("SOURCE_DATE_EPOCH is not a whole number of seconds");
   }
-  const std::string_view bytes = notes.View();
-  if (bytes.empty()) {
-    return Fail("cannot export " + Shown(arguments.notes) +
-                ": the notes file is empty, so it holds no notes");
+  switch (result.failure) {
+    case ExportFailure::kCannotRead:
+      return Fail("cannot read " + Shown(result.file) + ": " + result.reason);
+    case ExportFailure::kNoNotes:
+      return Fail("cannot export " + Shown(arguments.notes) +
+                  ": the notes file is empty, so it holds no notes");
+    case ExportFailure::kCannotWrite:
+      return Fail("cannot write " + Shown(result.file) + ": " + result.reason);
+    case ExportFailure::kNone:
+      break;
   }
-  const std::optional<DateTimeText> moment = HeaderDateTime();
-  if (!moment) return Fail("SOURCE_DATE_EPOCH is not a whole number of seconds");
-
-  const std::u16string inputPath = PathToText(arguments.notes);
-  const std::u16string outputPath = FinalExportPath(
-      arguments.output ? PathToText(*arguments.output) : u"", DefaultExportPath(inputPath));
-  const std::filesystem::path output = TextToPath(outputPath);
-  try {
-    WriteExportFile(output, NotesExport(bytes, inputPath, moment->date, moment->time),
-                    arguments.notes, SystemCodePage());
-  } catch (const FileError& error) {
-    return Fail("cannot write " + Shown(error.Path()) + ": " + error.Reason());
-  }
-  Print(stdout, "File saved as " + Shown(output) + "\n");
+  Print(stdout, "File saved as " + Shown(TextToPath(result.exportPath)) + "\n");
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "notes_export/export_paths.h"
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
 #include "platform/system/text_codec.h"
@@ -21,6 +22,10 @@ bool FitsCodePage(const ExportSource& source, const std::string& codePage) {
     fits = fits && encoder.Append(piece, scratch);
   });
   return fits;
+}
+
+ExportResult Failed(ExportFailure failure, const FileError& error) {
+  return {failure, {}, error.Path(), error.Reason()};
 }
 
 }  // namespace
@@ -88,6 +93,31 @@ void WriteExportFile(const std::filesystem::path& path, const ExportSource& sour
 void WriteExportFile(const std::filesystem::path& path, std::u16string_view exportText,
                      const std::filesystem::path& notesFile, const std::string& codePage) {
   WriteExportFile(path, ExportText(exportText), notesFile, codePage);
+}
+
+ExportResult ExportNotesFile(std::u16string_view notesPath, FileReading reading,
+                             const std::string& codePage, const ExportChoices& choices) {
+  const std::filesystem::path notesFile = TextToPath(notesPath);
+  FileBytes notes;
+  try {
+    notes = ReadWholeFile(notesFile, reading);
+  } catch (const FileError& error) {
+    return Failed(ExportFailure::kCannotRead, error);
+  }
+  if (notes.View().empty()) return {ExportFailure::kNoNotes, {}, notesFile, {}};
+  // The moment is taken before the output is chosen, as the export text is made then; the text
+  // itself is made while it is written, so that it is never held whole.
+  const DateTimeText moment = choices.moment();
+  const std::u16string defaultPath = DefaultExportPath(notesPath);
+  const std::u16string exportPath = FinalExportPath(choices.output(defaultPath), defaultPath);
+  try {
+    WriteExportFile(TextToPath(exportPath),
+                    NotesExport(notes.View(), notesPath, moment.date, moment.time), notesFile,
+                    codePage);
+  } catch (const FileError& error) {
+    return Failed(ExportFailure::kCannotWrite, error);
+  }
+  return {ExportFailure::kNone, exportPath, {}, {}};
 }
 
 }  // namespace brackwater

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "notes_export/notes_conversion.h"
+#include "platform/system/clock.h"
+#include "platform/system/files.h"
 
 namespace brackwater {
 
@@ -50,5 +53,31 @@ void WriteExportFile(const std::filesystem::path& path, const ExportSource& sour
                      const std::filesystem::path& notesFile, const std::string& codePage);
 void WriteExportFile(const std::filesystem::path& path, std::u16string_view exportText,
                      const std::filesystem::path& notesFile, const std::string& codePage);
+
+// What the caller decides, asked in this order and only once the notes file is read and holds
+// notes, so that nobody is asked where to put an export that cannot be made.
+struct ExportChoices {
+  // The moment the header names.
+  std::function<DateTimeText()> moment;
+  // Where the export goes, given the default path beside the notes file: a name that gets ".txt"
+  // unless it ends in it, or empty for the default.
+  std::function<std::u16string(const std::u16string& defaultPath)> output;
+};
+
+enum class ExportFailure { kNone, kCannotRead, kNoNotes, kCannotWrite };
+
+// Where the export was written, or the step it stopped at.
+struct ExportResult {
+  ExportFailure failure = ExportFailure::kNone;
+  std::u16string exportPath;   // where the export was written
+  std::filesystem::path file;  // the file that failed, as the system was given it
+  std::string reason;          // the system's reason, in UTF-8; empty for a file without notes
+};
+
+// Reads the notes file, refuses an empty one, and writes its export as WriteExportFile does.
+// What the choices throw passes through, and so does any failure other than reading the notes
+// file or writing the export.
+ExportResult ExportNotesFile(std::u16string_view notesPath, FileReading reading,
+                             const std::string& codePage, const ExportChoices& choices);
 
 }  // namespace brackwater

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "notes_export/export_file.h"
-#include "notes_export/export_paths.h"
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
 #include "platform/system/text_codec.h"
@@ -30,12 +29,10 @@ std::u16string WithoutNuls(std::u16string text) {
 
 std::u16string Text(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 
-std::u16string CannotRead(const FileError& error) {
-  return u"Cannot read " + PathToText(error.Path()) + u":\n" + Text(error.Reason());
-}
-
-std::u16string CannotWrite(const FileError& error) {
-  return u"Cannot write " + PathToText(error.Path()) + u":\n" + Text(error.Reason());
+// "Cannot read" or "Cannot write", with the file and the system's reason.
+std::u16string Cannot(std::u16string_view step, const ExportResult& result) {
+  return u"Cannot " + std::u16string(step) + u" " + PathToText(result.file) + u":\n" +
+         Text(result.reason);
 }
 
 }  // namespace
@@ -82,38 +79,35 @@ void Main::Command2_Click() {
   Command2_.SetEnabledCtrl(false);
   host_.SetLabel1(u"Processing...");
   try {
-    FileBytes notes;
-    try {
-      // Copied: the browser may rewrite its notes file while the window works on it.
-      notes = ReadWholeFile(TextToPath(notesPath), FileReading::kCopied);
-    } catch (const FileError& error) {
-      Report(CannotRead(error));
-      NotesFileChosen(notesPath);
-      return;
-    }
-    if (notes.View().empty()) {
-      Report(u"There are no notes in " + notesPath + u":\nthe file is empty.");
-      FilePath_.clear();
-      host_.SetLabel1(u"The file holds no notes");
-      Command1_.SetEnabledCtrl(true);
-      return;
-    }
-    // The moment of the export is taken before the dialog, as the export text is made then;
-    // the text itself is made while it is written, so that it is never held whole.
-    const DateTimeText moment = services_.now();
-    FilePath_ = DefaultExportPath(notesPath);
-    const std::u16string title(kTitle);
-    const std::u16string folder(kSaveFolder);
-    const std::u16string chosen = CD_.SaveFile(title, kExportMask, host_.WindowHandle(), folder);
-    FilePath_ = FinalExportPath(chosen, FilePath_);
-    try {
-      WriteExportFile(TextToPath(FilePath_),
-                      NotesExport(notes.View(), notesPath, moment.date, moment.time),
-                      TextToPath(notesPath), services_.codePage);
-    } catch (const FileError& error) {
-      Report(CannotWrite(error));
-      NotesFileChosen(notesPath);
-      return;
+    // The save dialog comes only once the notes file has been read and found to hold notes;
+    // meanwhile FilePath holds the default export path.
+    auto chooseOutput = [this](const std::u16string& defaultPath) {
+      FilePath_ = defaultPath;
+      const std::u16string title(kTitle);
+      const std::u16string folder(kSaveFolder);
+      return CD_.SaveFile(title, kExportMask, host_.WindowHandle(), folder);
+    };
+    // Copied: the browser may rewrite its notes file while the window works on it.
+    const ExportResult result = ExportNotesFile(notesPath, FileReading::kCopied, services_.codePage,
+                                                {services_.now, chooseOutput});
+    switch (result.failure) {
+      case ExportFailure::kCannotRead:
+        Report(Cannot(u"read", result));
+        NotesFileChosen(notesPath);
+        return;
+      case ExportFailure::kNoNotes:
+        Report(u"There are no notes in " + notesPath + u":\nthe file is empty.");
+        FilePath_.clear();
+        host_.SetLabel1(u"The file holds no notes");
+        Command1_.SetEnabledCtrl(true);
+        return;
+      case ExportFailure::kCannotWrite:
+        Report(Cannot(u"write", result));
+        NotesFileChosen(notesPath);
+        return;
+      case ExportFailure::kNone:
+        FilePath_ = result.exportPath;
+        break;
     }
   } catch (const std::exception& error) {
     Report(u"The export of " + notesPath + u" failed:\n" + Text(error.what()));

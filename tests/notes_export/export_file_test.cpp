@@ -100,5 +100,58 @@ TEST(WriteExportFile, AFailureLeavesTheEarlierExport) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.txt"});
 }
 
+TEST(ExportNotesFile, AsksForTheMomentAndOutputOnlyForNotesItCanExport) {
+  TempDir dir;
+  const std::string notes = "#NOTE\r\n\tNAME=a\r\n\tURL=b\r\n";
+  WriteBytes(dir / "notes.adr", notes);
+  WriteBytes(dir / "own.txt", notes);
+  WriteBytes(dir / "empty.adr", "");
+  std::vector<std::u16string> asked;
+  auto exportFrom = [&](const char* name, const std::u16string& output) {
+    asked.clear();
+    auto moment = [&] {
+      asked.push_back(u"moment");
+      return DateTimeText{u"d", u"t"};
+    };
+    auto choose = [&](const std::u16string& defaultPath) {
+      asked.push_back(defaultPath);
+      return output;
+    };
+    return ExportNotesFile(PathToText(dir / name), FileReading::kCopied, "UTF-8", {moment, choose});
+  };
+  const struct {
+    const char* notesFile;
+    std::u16string output;
+    ExportFailure failure;
+    std::filesystem::path file;
+    std::size_t questions;
+  } cases[] = {
+      {"missing.adr", u"", ExportFailure::kCannotRead, dir / "missing.adr", 0},
+      {"empty.adr", u"", ExportFailure::kNoNotes, dir / "empty.adr", 0},
+      {"notes.adr", PathToText(dir / "no" / "out"), ExportFailure::kCannotWrite,
+       dir / "no" / "out.txt", 2},
+      // Without ".adr", the notes file is its own default output.
+      {"own.txt", u"", ExportFailure::kCannotWrite, dir / "own.txt", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.notesFile);
+    const ExportResult result = exportFrom(c.notesFile, c.output);
+    EXPECT_EQ(result.failure, c.failure);
+    EXPECT_EQ(result.file, c.file);
+    EXPECT_EQ(result.reason.empty(), c.failure == ExportFailure::kNoNotes);
+    EXPECT_EQ(asked.size(), c.questions);
+  }
+  const ExportResult saved = exportFrom("notes.adr", u"");
+  EXPECT_EQ(saved.failure, ExportFailure::kNone);
+  EXPECT_EQ(saved.exportPath, PathToText(dir / "notes.txt"));
+  EXPECT_EQ(asked, (std::vector<std::u16string>{u"moment", PathToText(dir / "notes.txt")}));
+  EXPECT_EQ(
+      ReadBytes(dir / "notes.txt"),
+      Utf16ToUtf8(*ExportNotesText(notes, PathToText(dir / "notes.adr"), u"d", u"t") + u"\r\n"));
+  EXPECT_EQ(ReadBytes(dir / "own.txt"), notes);
+  EXPECT_EQ(dir.Names(),
+            (std::vector<std::string>{"empty.adr", "notes.adr", "notes.txt", "own.txt"}));
+}
+
 }  // namespace
 }  // namespace brackwater
