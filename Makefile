@@ -1,31 +1,37 @@
 # `make run` and `make test` work on a fresh Debian 12 machine: run as root, they first install
-# whatever Debian packages the build needs and the machine lacks.
+# whatever Debian packages the build needs and the machine lacks (`make deps`). The builds are
+# the presets of CMakePresets.json, with warnings as errors; the *_DIR variables move them.
 
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+BENCH_DIR ?= build-bench
+WIN32_DIR ?= build-win32
+WIN64_DIR ?= build-win64
 FUZZ_SECONDS ?= 20
 
-PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev \
-  qt6-base-dev
+PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev qt6-base-dev
 CLANG_PACKAGES := clang libclang-rt-14-dev
-BENCH_PACKAGES := hyperfine time
+BENCH_PACKAGES := libbenchmark-dev hyperfine time
 DEB_PACKAGES := dpkg-dev
 WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
 WINE_PACKAGES := wine64 fonts-wine
 
-.PHONY: run test build configure deps sanitize fuzz bench format screenshot deb windows windows-test
+.PHONY: run test build configure deps deps-clang deps-bench deps-deb deps-windows deps-wine \
+  sanitize fuzz bench format screenshot deb windows windows-test
 
+# Asks dpkg which of the packages are missing, and calls apt-get only for those: on a machine
+# that has them all this is a quick check and nothing more.
 define install_missing
 	@missing=$$(for p in $(1); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	done); \
 	if [ -n "$$missing" ] && command -v apt-get >/dev/null; then \
 	  if [ "$$(id -u)" = 0 ]; then \
-	    echo "Installing: $$missing"; \
+	    echo "Installing:" $$missing; \
 	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
 	      --no-install-recommends $$missing; \
 	  else \
-	    echo "Missing Debian packages: $$missing (run make as root, or install them)"; exit 1; \
+	    echo "Missing Debian packages:" $$missing "(run make as root, or install them)"; exit 1; \
 	  fi; \
 	fi
 endef
@@ -33,8 +39,23 @@ endef
 deps:
 	$(call install_missing,$(PACKAGES))
 
+deps-clang:
+	$(call install_missing,$(PACKAGES) $(CLANG_PACKAGES))
+
+deps-bench:
+	$(call install_missing,$(PACKAGES) $(BENCH_PACKAGES))
+
+deps-deb:
+	$(call install_missing,$(DEB_PACKAGES))
+
+deps-windows:
+	$(call install_missing,$(WINDOWS_PACKAGES))
+
+deps-wine:
+	$(call install_missing,$(WINE_PACKAGES))
+
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja
+	cmake --preset default -B $(BUILD_DIR)
 
 build: configure
 	cmake --build $(BUILD_DIR)
@@ -51,10 +72,8 @@ test: build
 
 # The test suite once more under AddressSanitizer and UndefinedBehaviorSanitizer, built with
 # clang so that the fuzz targets come from the same build.
-sanitize:
-	$(call install_missing,$(PACKAGES) $(CLANG_PACKAGES))
-	CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DBRACKWATER_SANITIZE=ON -DBRACKWATER_FUZZ=ON -DBRACKWATER_BENCH=OFF
+sanitize: deps-clang
+	cmake --preset sanitize -B $(SANITIZE_DIR)
 	cmake --build $(SANITIZE_DIR)
 	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
 
@@ -68,30 +87,29 @@ fuzz: sanitize
 	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus || exit 1; \
 	done
 
-bench: build
-	$(call install_missing,$(BENCH_PACKAGES))
-	bench/run $(BUILD_DIR)
+# A build of its own with the benchmarks on, and only what bench/run measures.
+bench: deps-bench
+	cmake --preset bench -B $(BENCH_DIR)
+	cmake --build $(BENCH_DIR) --target notes-gen brackwater-export conversion_bench refresh_bench
+	bench/run $(BENCH_DIR)
 
 # build/brackwater_1.00_amd64.deb
-deb: build
-	$(call install_missing,$(DEB_PACKAGES))
+deb: build deps-deb
 	cd $(BUILD_DIR) && cpack -G DEB
 
 # brackwater.exe and brackwater-export.exe for Windows, 32-bit in build-win32/bin and 64-bit in
 # build-win64/bin, each with its test programs.
-windows:
-	$(call install_missing,$(WINDOWS_PACKAGES))
-	cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
-	cmake --build build-win32
-	cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-	cmake --build build-win64
+windows: deps-windows
+	cmake --preset win32 -B $(WIN32_DIR)
+	cmake --build $(WIN32_DIR)
+	cmake --preset win64 -B $(WIN64_DIR)
+	cmake --build $(WIN64_DIR)
 
 # The test programs under Wine, without a display (tools/wine-run): the 64-bit ones, and the
 # 32-bit ones where a 32-bit Wine is installed (Debian's wine32; not every machine can run it).
-windows-test: windows
-	$(call install_missing,$(WINE_PACKAGES))
-	ctest --test-dir build-win64 --output-on-failure -j2
-	@if [ -x /usr/lib/wine/wine ]; then ctest --test-dir build-win32 --output-on-failure -j2; \
+windows-test: windows deps-wine
+	ctest --test-dir $(WIN64_DIR) --output-on-failure -j2
+	@if [ -x /usr/lib/wine/wine ]; then ctest --test-dir $(WIN32_DIR) --output-on-failure -j2; \
 	else echo "No 32-bit Wine here: the 32-bit tests were built, not run."; fi
 
 format:
