@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 
+#include "platform/gui/units.h"
 #include "platform/qt/qt_dialog_control.h"
 #include "platform/qt/qt_system_colors.h"
 #include "platform/qt/qt_text_engine.h"

@@ -56,7 +56,7 @@ constexpr State kStates[] = {
 };
 
 struct Options {
-  std::int32_t style = 0;
+  std::int32_t style = XpBStyle::kClassic;
   int width = 153;
   int height = 41;
   QString caption;
@@ -189,14 +189,21 @@ QImage Gallery(Options o, const PicturePtr& picture, const SystemColors& colors,
   constexpr int kGap = 12;
   constexpr int kLabelWidth = 70;
   constexpr int kLabelHeight = 20;
-  const char* const styles[] = {"0 classic", "1 flat", "2 flat", "3 XP"};
+  const struct {
+    XpBStyle style;
+    const char* name;
+  } styles[] = {{XpBStyle::kClassic, "0 classic"},
+                {XpBStyle::kFlat, "1 flat"},
+                {XpBStyle::kFlatDefault, "2 flat"},
+                {XpBStyle::kXPFace, "3 XP"}};
+  const int rows = static_cast<int>(std::size(styles));
   o.caption = QStringLiteral("&Open");
   o.picturePosition = 1;
   o.showFocusRect = true;
   o.xpDefaultColors = true;
   const int columns = static_cast<int>(std::size(kStates));
   QImage sheet(kLabelWidth + columns * (o.width + kGap) + kGap,
-               kLabelHeight + 4 * (o.height + kGap) + kGap, QImage::Format_RGB32);
+               kLabelHeight + rows * (o.height + kGap) + kGap, QImage::Format_RGB32);
   sheet.fill(Qt::white);
   QPainter painter(&sheet);
   painter.setPen(Qt::black);
@@ -204,11 +211,11 @@ QImage Gallery(Options o, const PicturePtr& picture, const SystemColors& colors,
     painter.drawText(QRect(kLabelWidth + column * (o.width + kGap), 0, o.width, kLabelHeight),
                      Qt::AlignCenter, QLatin1String(kStates[column].name));
   }
-  for (int row = 0; row < 4; ++row) {
-    o.style = row;
+  for (int row = 0; row < rows; ++row) {
+    o.style = styles[row].style;
     const int y = kLabelHeight + row * (o.height + kGap);
     painter.drawText(QRect(kGap, y, kLabelWidth - kGap, o.height), Qt::AlignVCenter,
-                     QLatin1String(styles[row]));
+                     QLatin1String(styles[row].name));
     for (int column = 0; column < columns; ++column) {
       painter.drawImage(kLabelWidth + column * (o.width + kGap), y,
                         Render(o, kStates[column], picture, colors, text));

@@ -96,9 +96,12 @@ void BM_Refresh(benchmark::State& state) {
 
 void Rows(benchmark::internal::Benchmark* b) {
   b->ArgNames({"style", "hover", "content", "fixed"});
-  for (const int style : {0, 1, 2, 3}) b->Args({style, 0, 0, 0});
-  b->Args({3, 1, 0, 0});
-  for (const int style : {0, 3}) {
+  for (const XpBStyle style :
+       {XpBStyle::kClassic, XpBStyle::kFlat, XpBStyle::kFlatDefault, XpBStyle::kXPFace}) {
+    b->Args({style, 0, 0, 0});
+  }
+  b->Args({XpBStyle::kXPFace, 1, 0, 0});
+  for (const XpBStyle style : {XpBStyle::kClassic, XpBStyle::kXPFace}) {
     b->Args({style, 1, 1, 0});
     b->Args({style, 1, 1, 1});
     b->Args({style, 1, 2, 1});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gui/file_picker.h"
+#include "platform/gui/units.h"
 
 namespace brackwater {
 
@@ -26,11 +27,10 @@ class CommonDialog {
     friend bool operator==(const Size&, const Size&) = default;
   };
 
-  static constexpr std::int32_t kTwipsPerPixel = 15;
   // Image1, the control's whole face: a 32 x 32 icon at its top-left corner, in twips.
   static constexpr Size kImage1Size{540, 540};
-  static constexpr Size kImage1Pixels{kImage1Size.width / kTwipsPerPixel,
-                                      kImage1Size.height / kTwipsPerPixel};
+  static constexpr Size kImage1Pixels{TwipsToPixels(kImage1Size.width),
+                                      TwipsToPixels(kImage1Size.height)};
 
   // Whatever size the control is given, it takes Image1's: the width first, then the height.
   // A host that sets one at a time follows that order; each change comes back here and then

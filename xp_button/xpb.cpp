@@ -7,14 +7,17 @@
 #include <optional>
 #include <stdexcept>
 
+#include "platform/gui/units.h"
+#include "xp_button/xpb_paint.h"
+
 namespace brackwater {
 namespace {
 
-// The smallest side the control lets itself have: 150 twips.
-constexpr std::int32_t kMinimumSide = 10;
+// The smallest side the control lets itself have.
+constexpr std::int32_t kMinimumSide = TwipsToPixels(150);
 
-constexpr std::int32_t kButtonHighlight = static_cast<std::int32_t>(0x80000014);
-constexpr std::int32_t k3DLight = static_cast<std::int32_t>(0x80000016);
+constexpr std::int32_t kButtonHighlight = SystemColor(SystemColorIndex::kButtonHighlight);
+constexpr std::int32_t k3DLight = SystemColor(SystemColorIndex::k3DLight);
 
 // Single precision, as the stored sizes were always computed: 423 HIMETRIC at 96 pixels per
 // inch is 15.99 and gives 16.
@@ -43,12 +46,12 @@ StoreValue Converted(const XpBSetting& setting, const StoreValue& value) {
 
 }  // namespace
 
-// The scratch image is 83 x 55 pixels: 1245 x 825 twips.
+// The scratch image is 83 x 55 pixels.
 XpB::XpB(ControlHost& host, XpBEvents& events)
     : host_(host),
       events_(events),
       dc_(surface_, host.Colors(), host.Text()),
-      picture1_(83, 55),
+      picture1_(TwipsToPixels(1245), TwipsToPixels(825)),
       picture1Dc_(picture1_, host.Colors(), host.Text()) {}
 
 bool XpB::EnabledCtrl() const { return host_.Enabled(); }
@@ -149,7 +152,7 @@ std::span<const XpBSetting> XpB::Settings() {
       {u"PicturePosition", T::kInteger, StoreValue(std::int16_t{1}), 2,
        [](XpB& b, const StoreValue& v) { b.state_.PicturePosition = std::get<std::int32_t>(v); },
        [](const XpB& b) -> StoreValue { return b.state_.PicturePosition; }},
-      {u"ButtonStyle", T::kInteger, StoreValue(std::int16_t{2}), 3,
+      {u"ButtonStyle", T::kInteger, StoreValue(std::int16_t{XpBStyle::kFlatDefault}), 3,
        [](XpB& b, const StoreValue& v) { b.state_.ButtonStyle = std::get<std::int32_t>(v); },
        [](const XpB& b) -> StoreValue { return b.state_.ButtonStyle; }},
       {u"PictureWidth", T::kInteger, StoreValue(std::int16_t{32}), 5,
@@ -215,7 +218,8 @@ void XpB::SaveToStore(PropertyStore& store) const {
 // control: the handlers check after each repaint as after each raise.
 void XpB::OnMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
   const std::weak_ptr<const bool> alive = lifetime_;
-  if (Button < 2) {
+  // The left button presses; a mask with the right or the middle one in it does not.
+  if (Button < MouseButton::kRight) {
     state_.IsDown = 1;
     Refresh();
     if (alive.expired()) return;
@@ -227,7 +231,7 @@ void XpB::OnMouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y) {
   const std::weak_ptr<const bool> alive = lifetime_;
   state_.IsDown = 0;
   state_.IsOver = 0;
-  if (Button < 2) {
+  if (Button < MouseButton::kRight) {
     Refresh();
     if (alive.expired()) return;
     // Where the pointer is now, not where the release happened: a release dragged off the
@@ -291,7 +295,7 @@ void XpB::OnKeyUp(std::int16_t KeyCode, std::int16_t Shift) {
     Refresh();
     if (alive.expired()) return;
     // The space bar clicks as the left button does, with the pointer deciding as for it.
-    OnMouseUp(1, Shift, 0.0F, 0.0F);
+    OnMouseUp(MouseButton::kLeft, Shift, 0.0F, 0.0F);
     if (alive.expired()) return;
   }
   events_.KeyUp(KeyCode, Shift);

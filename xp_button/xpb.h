@@ -17,6 +17,15 @@ namespace brackwater {
 
 class XpB;
 
+// The values of ButtonStyle that have a look of their own. The property holds any 32-bit value:
+// every other value looks as the flat styles do.
+enum XpBStyle : std::int32_t {
+  kClassic = 0,      // the raised border, sunken while pressed
+  kFlat = 1,         // no border at rest, raised under the pointer, sunken while pressed
+  kFlatDefault = 2,  // the same look: the style of a button loaded without a ButtonStyle key
+  kXPFace = 3,       // the XP face (see Look)
+};
+
 // The control's flags and settings in one place: setters and handlers write them, painting
 // reads them. Everything is zero until the control is loaded from its store.
 struct XpBState {

@@ -11,11 +11,11 @@
 namespace brackwater {
 namespace {
 
-constexpr std::int32_t kBackColor = SystemColor(15);
-constexpr std::int32_t kButtonShadow = SystemColor(16);
-constexpr std::int32_t kButtonText = SystemColor(18);
-constexpr std::int32_t kButtonHighlight = SystemColor(20);
-constexpr std::int32_t kDarkShadow = SystemColor(21);
+constexpr std::int32_t kBackColor = SystemColor(SystemColorIndex::kButtonFace);
+constexpr std::int32_t kButtonShadow = SystemColor(SystemColorIndex::kButtonShadow);
+constexpr std::int32_t kButtonText = SystemColor(SystemColorIndex::kButtonText);
+constexpr std::int32_t kButtonHighlight = SystemColor(SystemColorIndex::kButtonHighlight);
+constexpr std::int32_t kDarkShadow = SystemColor(SystemColorIndex::k3DDarkShadow);
 constexpr std::int32_t kBlack = 0x00000000;
 // The platform's default foreground of a control: the colour the surface's text is left in
 // after a disabled caption.
@@ -142,7 +142,7 @@ std::int32_t Centred(std::int64_t extent, std::int64_t size, std::int32_t start)
 }
 
 Look LookOf(const XpBState& state, bool enabled) {
-  if (state.ButtonStyle == 3) {
+  if (state.ButtonStyle == XpBStyle::kXPFace) {
     if (!enabled) return Look::kXPDisabled;
     if (state.IsDown != 0) return Look::kXPPressed;
     if (state.IsOver == 1) return Look::kXPHoverRing;
@@ -150,7 +150,7 @@ Look LookOf(const XpBState& state, bool enabled) {
     return Look::kXPFace;
   }
   if (state.IsDown == 1) return Look::kSunken;
-  if (state.IsOver == 1 || state.ButtonStyle == 0) return Look::kRaised;
+  if (state.IsOver == 1 || state.ButtonStyle == XpBStyle::kClassic) return Look::kRaised;
   return Look::kNoBorder;
 }
 
@@ -168,7 +168,7 @@ void XpB::Refresh() {
   CalcLayout();
   if (!state_.Caption.empty()) DrawCaption(enabled);
   if (state_.Picture != nullptr && !DrawPicture(enabled, repaint)) return;
-  if (state_.HasFocus == 1 && state_.ShowFocusRect && state_.ButtonStyle != 3) {
+  if (state_.HasFocus == 1 && state_.ShowFocusRect && state_.ButtonStyle != XpBStyle::kXPFace) {
     dc_.DrawFocusRect(state_.FocusRect);
   }
   ShowSurface();

@@ -4,6 +4,7 @@
 #include <functional>
 #include <utility>
 
+#include "platform/gui/units.h"
 #include "platform/system/text_codec.h"
 #include "platform/win32/win32_failure.h"
 

@@ -49,7 +49,4 @@ class DesignDataError : public std::runtime_error {
 // "#" starts a comment. Throws DesignDataError with the line of the fault.
 DesignData ParseDesignData(std::string_view text);
 
-// Twips to pixels, 15 to one.
-constexpr int TwipsToPixels(std::int32_t twips) { return static_cast<int>(twips / 15); }
-
 }  // namespace brackwater

@@ -17,6 +17,19 @@ struct ImageView {
   std::span<const std::uint32_t> pixels;
 };
 
+// The bits of the masks that the control's mouse and key handlers take: which mouse buttons
+// (Button), and which modifier keys are held (Shift).
+struct MouseButton {
+  static constexpr std::int16_t kLeft = 1;
+  static constexpr std::int16_t kRight = 2;
+  static constexpr std::int16_t kMiddle = 4;
+};
+struct ModifierKey {
+  static constexpr std::int16_t kShift = 1;
+  static constexpr std::int16_t kCtrl = 2;
+  static constexpr std::int16_t kAlt = 4;
+};
+
 // What an owner-drawn control needs from the window that it lives in. One implementation per
 // toolkit, and a fake in the tests.
 class ControlHost {
@@ -45,7 +58,8 @@ class ControlHost {
   virtual TextEngine& Text() = 0;
   // The key that, pressed with Alt, clicks the control; none takes an earlier one away.
   virtual void SetAccessKey(std::optional<char16_t> key) = 0;
-  // The control's one timer, ticking every 10 milliseconds while it is enabled.
+  // The control's one timer, ticking every kTimerMilliseconds while it is enabled.
+  static constexpr int kTimerMilliseconds = 10;
   virtual void SetTimerEnabled(bool enabled) = 0;
   // The mouse capture: while the control holds it, every mouse movement comes to it.
   virtual void SetCapture() = 0;
@@ -63,8 +77,8 @@ class ControlHost {
 };
 
 // What the window feeds into a control: the platform's notifications, as the control's own
-// handlers take them. Button: 1 left, 2 right, 4 middle; Shift: 1 Shift, 2 Ctrl, 4 Alt; X, Y in
-// pixels of the control. A disabled control gets none of the input.
+// handlers take them. Button: a MouseButton mask; Shift: a ModifierKey mask; X, Y in pixels of
+// the control. A disabled control gets none of the input.
 class ControlInput {
  public:
   virtual ~ControlInput() = default;

@@ -9,10 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace brackwater {
+#include "platform/gui/system_colors.h"
 
-// A colour as the drawing calls take it: 0x00BBGGRR (red in the low byte).
-using Rgb = std::uint32_t;
+namespace brackwater {
 
 // Pixels of a drawing surface: origin top-left, y downward; right and bottom lie one past the
 // last pixel.
@@ -22,21 +21,6 @@ struct Rect {
   std::int32_t right = 0;
   std::int32_t bottom = 0;
   bool operator==(const Rect&) const = default;
-};
-
-// The system colours by index (15 button face, 16 shadow, 18 button text, 20 highlight, 21 dark
-// shadow, 22 light, ...): the desktop's palette in the program, a fixed table in tests.
-class SystemColors {
- public:
-  virtual ~SystemColors() = default;
-  virtual Rgb Color(int index) const = 0;
-};
-
-// The classic Windows values of the colours the controls use (15: 212,208,200; 16: 128,128,128;
-// 18: 0,0,0; 20: 255,255,255; 21: 64,64,64; 22: 212,208,200), for tests and the render tool.
-class ClassicColors final : public SystemColors {
- public:
-  Rgb Color(int index) const override;
 };
 
 // A 32-bit image: rows top to bottom, pixels 0xAARRGGBB. Surfaces are opaque (alpha 0xFF);
@@ -136,10 +120,10 @@ class DeviceContext {
   // destination size.
   void DrawPicture(int x, int y, int w, int h, const Image& source, int sw, int sh);
   // The platform's disabled look of an image at its own size (DrawState with DSS_DISABLED): the
-  // image's opaque, dark pixels embossed, in the highlight colour (20) one pixel right and down,
-  // then in the shadow colour (16) in place. "Opaque, dark": alpha at least 0x80 and luminance
-  // (0.299 R + 0.587 G + 0.114 B) below 128, so an icon's transparent parts and a bitmap's
-  // light background stay clear.
+  // image's opaque, dark pixels embossed, in the button highlight colour one pixel right and
+  // down, then in the button shadow colour in place. "Opaque, dark": alpha at least 0x80 and
+  // luminance (0.299 R + 0.587 G + 0.114 B) below 128, so an icon's transparent parts and a
+  // bitmap's light background stay clear.
   void DrawDisabled(int x, int y, const Image& source);
 
   Rgb TextColor() const { return textColor_; }

@@ -17,22 +17,19 @@
 namespace brackwater {
 namespace {
 
-// The control's timer ticks this often while it runs.
-constexpr int kTimerMilliseconds = 10;
-
 std::int16_t ButtonMask(Qt::MouseButtons buttons) {
   std::int16_t mask = 0;
-  if (buttons & Qt::LeftButton) mask |= 1;
-  if (buttons & Qt::RightButton) mask |= 2;
-  if (buttons & Qt::MiddleButton) mask |= 4;
+  if (buttons & Qt::LeftButton) mask |= MouseButton::kLeft;
+  if (buttons & Qt::RightButton) mask |= MouseButton::kRight;
+  if (buttons & Qt::MiddleButton) mask |= MouseButton::kMiddle;
   return mask;
 }
 
 std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) {
   std::int16_t mask = 0;
-  if (modifiers & Qt::ShiftModifier) mask |= 1;
-  if (modifiers & Qt::ControlModifier) mask |= 2;
-  if (modifiers & Qt::AltModifier) mask |= 4;
+  if (modifiers & Qt::ShiftModifier) mask |= ModifierKey::kShift;
+  if (modifiers & Qt::ControlModifier) mask |= ModifierKey::kCtrl;
+  if (modifiers & Qt::AltModifier) mask |= ModifierKey::kAlt;
   return mask;
 }
 
@@ -123,7 +120,7 @@ QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors
   // Hover is found by the control's timer, which a move starts: moves must come without a
   // pressed button too.
   setMouseTracking(true);
-  timer_->setInterval(kTimerMilliseconds);
+  timer_->setInterval(ControlHost::kTimerMilliseconds);
   connect(timer_, &QTimer::timeout, this, [this] {
     if (input_ != nullptr) input_->OnTimer();
   });

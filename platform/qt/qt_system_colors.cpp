@@ -9,22 +9,22 @@ namespace brackwater {
 Rgb QtSystemColors::Color(int index) const {
   QPalette::ColorRole role;
   switch (index) {
-    case 15:
+    case SystemColorIndex::kButtonFace:
       role = QPalette::Button;
       break;
-    case 16:
+    case SystemColorIndex::kButtonShadow:
       role = QPalette::Dark;
       break;
-    case 18:
+    case SystemColorIndex::kButtonText:
       role = QPalette::ButtonText;
       break;
-    case 20:
+    case SystemColorIndex::kButtonHighlight:
       role = QPalette::Light;
       break;
-    case 21:
+    case SystemColorIndex::k3DDarkShadow:
       role = QPalette::Shadow;
       break;
-    case 22:
+    case SystemColorIndex::k3DLight:
       role = QPalette::Midlight;
       break;
     default:

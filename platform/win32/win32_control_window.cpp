@@ -16,8 +16,6 @@ namespace brackwater {
 namespace {
 
 constexpr wchar_t kClassName[] = L"BrackwaterControl";
-// The control's timer ticks this often while it runs.
-constexpr UINT kTimerMilliseconds = 10;
 constexpr UINT_PTR kTimerId = 1;
 
 void RegisterClassOnce() {
@@ -38,17 +36,17 @@ void RegisterClassOnce() {
 
 std::int16_t ButtonMask(WPARAM keys) {
   std::int16_t mask = 0;
-  if (keys & MK_LBUTTON) mask |= 1;
-  if (keys & MK_RBUTTON) mask |= 2;
-  if (keys & MK_MBUTTON) mask |= 4;
+  if (keys & MK_LBUTTON) mask |= MouseButton::kLeft;
+  if (keys & MK_RBUTTON) mask |= MouseButton::kRight;
+  if (keys & MK_MBUTTON) mask |= MouseButton::kMiddle;
   return mask;
 }
 
 std::int16_t ShiftMask(WPARAM keys, bool altDown) {
   std::int16_t mask = 0;
-  if (keys & MK_SHIFT) mask |= 1;
-  if (keys & MK_CONTROL) mask |= 2;
-  if (altDown) mask |= 4;
+  if (keys & MK_SHIFT) mask |= ModifierKey::kShift;
+  if (keys & MK_CONTROL) mask |= ModifierKey::kCtrl;
+  if (altDown) mask |= ModifierKey::kAlt;
   return mask;
 }
 
@@ -162,7 +160,7 @@ void Win32ControlWindow::SetTimerEnabled(bool enabled) {
   if (enabled == timerEnabled_) return;
   timerEnabled_ = enabled;
   if (enabled) {
-    ::SetTimer(hwnd_, kTimerId, kTimerMilliseconds, nullptr);
+    ::SetTimer(hwnd_, kTimerId, ControlHost::kTimerMilliseconds, nullptr);
   } else {
     ::KillTimer(hwnd_, kTimerId);
   }
@@ -227,17 +225,17 @@ LRESULT Win32ControlWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
       // A push button takes the focus when it is clicked, before it hears of the press.
       if (input != nullptr && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
-      return mouse(&ControlInput::OnMouseDown, 1);
+      return mouse(&ControlInput::OnMouseDown, MouseButton::kLeft);
     case WM_RBUTTONDOWN:
-      return mouse(&ControlInput::OnMouseDown, 2);
+      return mouse(&ControlInput::OnMouseDown, MouseButton::kRight);
     case WM_MBUTTONDOWN:
-      return mouse(&ControlInput::OnMouseDown, 4);
+      return mouse(&ControlInput::OnMouseDown, MouseButton::kMiddle);
     case WM_LBUTTONUP:
-      return mouse(&ControlInput::OnMouseUp, 1);
+      return mouse(&ControlInput::OnMouseUp, MouseButton::kLeft);
     case WM_RBUTTONUP:
-      return mouse(&ControlInput::OnMouseUp, 2);
+      return mouse(&ControlInput::OnMouseUp, MouseButton::kRight);
     case WM_MBUTTONUP:
-      return mouse(&ControlInput::OnMouseUp, 4);
+      return mouse(&ControlInput::OnMouseUp, MouseButton::kMiddle);
     case WM_MOUSEMOVE:
       // A move counts with no button held, too.
       return mouse(&ControlInput::OnMouseMove, ButtonMask(wParam));

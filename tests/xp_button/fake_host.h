@@ -32,7 +32,7 @@ using EventLog = std::vector<std::string>;
 class TestColors final : public SystemColors {
  public:
   Rgb Color(int index) const override {
-    return index == 15 && face ? *face : classic_.Color(index);
+    return index == SystemColorIndex::kButtonFace && face ? *face : classic_.Color(index);
   }
   std::optional<Rgb> face;
 

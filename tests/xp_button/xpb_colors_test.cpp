@@ -37,8 +37,8 @@ TEST(XpBColors, ShiftColorMovesEachChannelAndHoldsItInRange) {
 
 TEST(XpBColors, ResolveColorLooksUpSystemColoursOnly) {
   const ClassicColors colors{};
-  EXPECT_EQ(ResolveColor(SystemColor(18), colors), 0x00000000u);  // button text
-  EXPECT_EQ(ResolveColor(SystemColor(15), colors), 0x00C8D0D4u);  // button face
+  EXPECT_EQ(ResolveColor(SystemColor(SystemColorIndex::kButtonText), colors), 0x00000000u);
+  EXPECT_EQ(ResolveColor(SystemColor(SystemColorIndex::kButtonFace), colors), 0x00C8D0D4u);
   EXPECT_EQ(ResolveColor(0x00ABCDEF, colors), 0x00ABCDEFu);
   EXPECT_EQ(ResolveColor(0x01000000, colors), 0x01000000u);  // all 32 bits kept
 }

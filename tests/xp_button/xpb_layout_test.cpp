@@ -31,7 +31,7 @@ TEST(XpBLayout, APictureAloneIsCentredWhateverItsPosition) {
       {17, 7, {32, 32, 49, 49}},
   };
   for (const auto& row : rows) {
-    PaintedButton t(80, 80, 1);
+    PaintedButton t(80, 80, XpBStyle::kFlat);
     t.button.SetPicturePosition(row.position);
     t.button.SetPicture(IconOf(row.side, row.side));
     EXPECT_EQ(t.button.ContentRect(), (Rect{4, 4, 76, 76}));
@@ -40,7 +40,7 @@ TEST(XpBLayout, APictureAloneIsCentredWhateverItsPosition) {
 }
 
 TEST(XpBLayout, APictureLeftOfACaptionMeasuredThirtyByThirteen) {
-  PaintedButton t(80, 24, 1);
+  PaintedButton t(80, 24, XpBStyle::kFlat);
   t.host.text.engine = &t.host.blockText;
   t.host.blockText.width = 30;
   t.host.blockText.height = 13;
@@ -65,7 +65,7 @@ TEST(XpBLayout, EachPicturePositionPlacesThePairAsOneBlock) {
       {3, {68, 21, 84, 37}, {70, 4, 84, 17}},   // below
   };
   for (const auto& row : rows) {
-    PaintedButton t(153, 41, 1);
+    PaintedButton t(153, 41, XpBStyle::kFlat);
     t.button.SetCaption(u"OK");
     t.button.SetPicture(IconOf(16, 16));
     t.button.SetPicturePosition(row.position);
@@ -75,7 +75,7 @@ TEST(XpBLayout, EachPicturePositionPlacesThePairAsOneBlock) {
 }
 
 TEST(XpBLayout, ACaptionWithoutAPictureOrAnUnknownPositionIsCentredAlone) {
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   t.button.SetCaption(u"OK");
   EXPECT_EQ(t.button.CaptionRect(), (Rect{70, 14, 84, 27}));
   // A position that names no arrangement leaves the picture where the last layout put it.
@@ -91,7 +91,7 @@ TEST(XpBLayout, ACaptionWithoutAPictureOrAnUnknownPositionIsCentredAlone) {
 
 TEST(XpBLayout, PictureSizesBeyondSixteenBitsAreLaidOut) {
   for (const std::int32_t width : {40000, 2147483647}) {
-    PaintedButton t(153, 41, 1);
+    PaintedButton t(153, 41, XpBStyle::kFlat);
     PropertyStore store;
     store.WriteValue(u"Caption", std::u16string(u"OK"), std::u16string());
     store.WriteValue(u"ButtonStyle", std::int32_t{1}, std::int32_t{0});
@@ -123,7 +123,7 @@ TEST(XpBSize, ASideBelowTenPixelsIsSetToTenAndTheRepaintUsesIt) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    PaintedButton t(153, 41, 3);
+    PaintedButton t(153, 41, XpBStyle::kXPFace);
     t.host.width = row.width;
     t.host.height = row.height;
     t.button.OnResize();

@@ -1,3 +1,5 @@
+#include "xp_button/xpb_paint.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -85,12 +87,19 @@ TEST(XpBClassicBorder, EachStyleAndStateHasItsBorder) {
     bool enabled;
     Edges edges;
   } rows[] = {
-      {0, "rest", kRest, true, raised},   {0, "hover", kHover, true, raised},
-      {0, "down", kDown, true, sunken},   {0, "disabled", kRest, false, raised},
-      {1, "rest", kRest, true, none},     {1, "focus", kFocus, true, none},
-      {1, "hover", kHover, true, raised}, {1, "down", kDown, true, sunken},
-      {2, "rest", kRest, true, none},     {2, "down", kDown, true, sunken},
-      {7, "rest", kRest, true, none},     {7, "hover", kHover, true, raised},
+      {XpBStyle::kClassic, "rest", kRest, true, raised},
+      {XpBStyle::kClassic, "hover", kHover, true, raised},
+      {XpBStyle::kClassic, "down", kDown, true, sunken},
+      {XpBStyle::kClassic, "disabled", kRest, false, raised},
+      {XpBStyle::kFlat, "rest", kRest, true, none},
+      {XpBStyle::kFlat, "focus", kFocus, true, none},
+      {XpBStyle::kFlat, "hover", kHover, true, raised},
+      {XpBStyle::kFlat, "down", kDown, true, sunken},
+      {XpBStyle::kFlatDefault, "rest", kRest, true, none},
+      {XpBStyle::kFlatDefault, "down", kDown, true, sunken},
+      // A style without a look of its own looks flat.
+      {7, "rest", kRest, true, none},
+      {7, "hover", kHover, true, raised},
   };
   for (const auto& row : rows) {
     PaintedButton t(153, 41, row.style);
@@ -108,8 +117,9 @@ TEST(XpBClassicBorder, TheDottedFocusCueNeedsFocusAndShowFocusRect) {
     Flags flags;
     bool cue;
   } rows[] = {
-      {0, true, kFocus, true}, {1, true, kFocusHover, true}, {0, false, kFocus, false},
-      {0, true, kRest, false}, {3, true, kFocus, false},
+      {XpBStyle::kClassic, true, kFocus, true},   {XpBStyle::kFlat, true, kFocusHover, true},
+      {XpBStyle::kClassic, false, kFocus, false}, {XpBStyle::kClassic, true, kRest, false},
+      {XpBStyle::kXPFace, true, kFocus, false},
   };
   for (const auto& row : rows) {
     PaintedButton t(153, 41, row.style);
@@ -128,7 +138,7 @@ TEST(XpBClassicBorder, TheDottedFocusCueNeedsFocusAndShowFocusRect) {
 
 TEST(XpBXPFace, TheNormalShadingGoesFromWhiteTo50StepsDarker) {
   // Row i is white darkened by 50 / H x i: at H = 20, 2.5 rounds to 2 and 7.5 to 8.
-  PaintedButton tall(60, 20, 3);
+  PaintedButton tall(60, 20, XpBStyle::kXPFace);
   EXPECT_EQ(PixelAt(tall.button, 30, 1), Grey(253));
   EXPECT_EQ(PixelAt(tall.button, 30, 2), Grey(250));
   EXPECT_EQ(PixelAt(tall.button, 30, 3), Grey(247));
@@ -136,7 +146,7 @@ TEST(XpBXPFace, TheNormalShadingGoesFromWhiteTo50StepsDarker) {
   EXPECT_EQ(PixelAt(tall.button, 30, 18), Grey(210));
   // At H = 12 row 9 is 37.5 steps down exactly; the step kept in single precision is a little
   // short, so it rounds to 37, not to the even 38.
-  PaintedButton low(60, 12, 3);
+  PaintedButton low(60, 12, XpBStyle::kXPFace);
   EXPECT_EQ(PixelAt(low.button, 30, 9), Grey(218));
   EXPECT_EQ(PixelAt(low.button, 30, 10), Grey(213));
 }
@@ -144,12 +154,12 @@ TEST(XpBXPFace, TheNormalShadingGoesFromWhiteTo50StepsDarker) {
 TEST(XpBXPFace, ThePressedShadingIsDarkerAndInverted) {
   // From the face lightened by 48 and darkened by 32, (223, 223, 216): at H = 20 the row above
   // the outline's bottom edge darkened by 2.5, rounded to 2, the rows above ever darker.
-  PaintedButton t(60, 20, 3);
+  PaintedButton t(60, 20, XpBStyle::kXPFace);
   Show(t, kDown);
   EXPECT_EQ(PixelAt(t.button, 30, 18), (Colour{221, 221, 214}));
   EXPECT_EQ(PixelAt(t.button, 30, 1), (Colour{199, 199, 192}));
   // At H = 30 row 21 is 7.5 steps down exactly; single precision makes it 7.
-  PaintedButton high(60, 30, 3);
+  PaintedButton high(60, 30, XpBStyle::kXPFace);
   Show(high, kDown);
   EXPECT_EQ(PixelAt(high.button, 30, 21), (Colour{216, 216, 209}));
 }
@@ -176,7 +186,7 @@ TEST(XpBXPFace, TheOutlineAndCornersInEachState) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.state);
-    PaintedButton t(153, 41, 3);
+    PaintedButton t(153, 41, XpBStyle::kXPFace);
     t.host.enabled = row.enabled;
     Show(t, row.flags);
     const XpB& b = t.button;
@@ -197,7 +207,7 @@ TEST(XpBXPFace, TheOutlineAndCornersInEachState) {
 }
 
 TEST(XpBXPFace, DisabledTheFaceIsFlatAndPale) {
-  PaintedButton t(153, 41, 3);
+  PaintedButton t(153, 41, XpBStyle::kXPFace);
   t.host.enabled = false;
   Show(t, kHover);
   EXPECT_EQ(PixelAt(t.button, 76, 1), (Colour{231, 231, 224}));
@@ -273,7 +283,7 @@ TEST(XpBXPFace, TheRingShowsFocusOrHoverInItsColour) {
       {"down", kDown, false, nullptr},
   };
   for (const auto& row : rows) {
-    PaintedButton t(153, 41, 3);
+    PaintedButton t(153, 41, XpBStyle::kXPFace);
     t.button.SetXPColor_Pressed(0x000000FF);
     t.button.SetXPColor_Hover(0x004799E1);
     Show(t, row.flags);
@@ -288,7 +298,7 @@ TEST(XpBXPFace, TheRingShowsFocusOrHoverInItsColour) {
 }
 
 TEST(XpBXPFace, DefaultColoursAreWrittenBackByAnEnabledRepaint) {
-  PaintedButton t(153, 41, 3);
+  PaintedButton t(153, 41, XpBStyle::kXPFace);
   t.button.SetXPDefaultColors(true);
   t.button.SetXPColor_Hover(0x000000FF);
   t.button.SetXPColor_Pressed(0x0000FF00);
@@ -318,7 +328,7 @@ TEST(XpBXPFace, DefaultColoursAreWrittenBackByAnEnabledRepaint) {
 // "OK" in the fixed-width font at (70, 14, 84, 27): its "O" cell starts one margin pixel in,
 // at x = 71, and the cell's glyph is the block from (72, 16) to (75, 24).
 TEST(XpBCaption, TheCaptionMovesWithThePress) {
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   t.button.SetCaption(u"OK");
   EXPECT_EQ(PixelAt(t.button, 72, 16), kBlack);
   EXPECT_EQ(PixelAt(t.button, 75, 24), kBlack);
@@ -333,7 +343,7 @@ TEST(XpBCaption, TheCaptionMovesWithThePress) {
 }
 
 TEST(XpBCaption, DisabledTheCaptionIsEmbossedAndNeverMoves) {
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   t.button.SetCaption(u"OK");
   t.host.enabled = false;
   Show(t, kDown);
@@ -346,7 +356,7 @@ TEST(XpBCaption, DisabledTheCaptionIsEmbossedAndNeverMoves) {
 }
 
 TEST(XpBCaption, TheAccessKeyIsUnderlinedOnTheXPFace) {
-  PaintedButton t(153, 41, 3);
+  PaintedButton t(153, 41, XpBStyle::kXPFace);
   t.button.SetCaption(u"&OK");
   // The underline is the bottom row of the marked character's cell, drawn over the shading.
   EXPECT_EQ(PixelAt(t.button, 71, 26), kBlack);
@@ -368,7 +378,7 @@ std::shared_ptr<FakePicture> Bitmap() {
 }
 
 TEST(XpBPicture, ABitmapLeavesOutItsTopLeftColourAndKeepsItAsMaskColor) {
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   std::int32_t maskInYield = 0;
   t.host.onYield = [&] { maskInYield = t.button.MaskColor(); };
   t.button.SetPicture(Bitmap());
@@ -386,7 +396,7 @@ TEST(XpBPicture, ABitmapLeavesOutItsTopLeftColourAndKeepsItAsMaskColor) {
 }
 
 TEST(XpBPicture, ABitmapWithAGivenMaskColorLeavesOutThatColour) {
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   t.button.SetMaskColor(0x00FFFFFF);
   t.button.SetUseMaskColor(true);
   t.button.SetPicture(Bitmap());
@@ -394,14 +404,14 @@ TEST(XpBPicture, ABitmapWithAGivenMaskColorLeavesOutThatColour) {
   EXPECT_EQ(PixelAt(t.button, 68, 12), (Colour{255, 0, 255}));
   EXPECT_EQ(PixelAt(t.button, 83, 12), kFace);
   // A system colour reaches the copy as it is stored, and matches no pixel.
-  t.button.SetMaskColor(static_cast<std::int32_t>(0x8000000F));
+  t.button.SetMaskColor(SystemColor(SystemColorIndex::kButtonFace));
   EXPECT_EQ(PixelAt(t.button, 83, 12), kHighlight);
 }
 
 TEST(XpBPicture, AnIconBringsItsOwnTransparency) {
   Image image(16, 16, 0x00000000);
   image.pixels[0] = 0xFF00FF00;
-  PaintedButton t(153, 41, 1);
+  PaintedButton t(153, 41, XpBStyle::kFlat);
   t.button.SetPicture(std::make_shared<FakePicture>(PictureKind::kIcon, std::move(image)));
   EXPECT_EQ(PixelAt(t.button, 68, 12), (Colour{0, 255, 0}));
   EXPECT_EQ(PixelAt(t.button, 69, 12), kFace);
@@ -431,7 +441,7 @@ TEST(XpBPicture, ThePictureMovesWithThePressAndOtherKindsShowOnlyDisabled) {
       {"metafile disabled", PictureKind::kOther, kRest, false, kShadow, kHighlight},
   };
   for (const auto& row : rows) {
-    PaintedButton t(153, 41, 1);
+    PaintedButton t(153, 41, XpBStyle::kFlat);
     t.host.enabled = row.enabled;
     t.button.SetUseMaskColor(true);
     t.button.SetMaskColor(0x00C8D0D4);  // the scratch image's background
@@ -444,7 +454,7 @@ TEST(XpBPicture, ThePictureMovesWithThePressAndOtherKindsShowOnlyDisabled) {
 }
 
 TEST(XpBPicture, ARepaintDuringTheYieldIsTheOneThatShows) {
-  PaintedButton t(153, 41, 0);
+  PaintedButton t(153, 41, XpBStyle::kClassic);
   t.button.SetShowFocusRect(true);
   t.button.SetPicture(Bitmap());
   t.log.clear();
@@ -466,7 +476,7 @@ TEST(XpBPicture, ARepaintDuringTheYieldIsTheOneThatShows) {
 TEST(XpBPicture, AButtonDestroyedDuringTheYieldIsNotTouched) {
   testing::OwnedButton t;
   t.button->OnResize();
-  t.button->SetButtonStyle(1);
+  t.button->SetButtonStyle(XpBStyle::kFlat);
   t.button->SetPicture(Bitmap());
   t.log.clear();
   t.host.onYield = [&] { t.button.reset(); };

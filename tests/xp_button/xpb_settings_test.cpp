@@ -9,6 +9,7 @@
 #include "tests/xp_button/fake_host.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"
+#include "xp_button/xpb_paint.h"
 
 namespace brackwater {
 namespace {
@@ -92,13 +93,13 @@ TEST(XpBSettings, AnEmptyStoreLoadsEveryDefaultAndSavesAlmostNothing) {
   EXPECT_TRUE(b.ShowFocusRect());
   EXPECT_EQ(b.Caption(), u"Command1");
   EXPECT_EQ(b.PicturePosition(), 1);
-  EXPECT_EQ(b.ButtonStyle(), 2);
+  EXPECT_EQ(b.ButtonStyle(), XpBStyle::kFlatDefault);
   EXPECT_EQ(b.PictureWidth(), 32);
   EXPECT_EQ(b.PictureHeight(), 32);
   EXPECT_EQ(b.Picture(), nullptr);
   EXPECT_TRUE(b.EnabledCtrl());
-  EXPECT_EQ(b.XPColor_Pressed(), static_cast<std::int32_t>(0x80000014));
-  EXPECT_EQ(b.XPColor_Hover(), static_cast<std::int32_t>(0x80000016));
+  EXPECT_EQ(b.XPColor_Pressed(), SystemColor(SystemColorIndex::kButtonHighlight));
+  EXPECT_EQ(b.XPColor_Hover(), SystemColor(SystemColorIndex::k3DLight));
   EXPECT_TRUE(b.XPDefaultColors());
   EXPECT_EQ(b.MaskColor(), 0);
   EXPECT_FALSE(b.UseMaskColor());

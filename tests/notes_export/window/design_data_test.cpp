@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/gui/units.h"
+
 namespace brackwater {
 namespace {
 
