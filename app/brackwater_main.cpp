@@ -1,19 +1,36 @@
 // brackwater: the desktop program. Builds the main window from its stored design data and runs
 // the event loop until the window is closed.
 
+#include <QApplication>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
 #include <exception>
 #include <memory>
 
-#include "app/program.h"
+#include "notes_export/window/window_builder.h"
+#include "platform/gui/failure_report.h"
 #include "platform/qt/qt_file_picker.h"
+#include "platform/qt/qt_window_host.h"
+
+namespace {
+
+using namespace brackwater;
+
+// The icon's two images. Qt reads the 24-bit images of the icon file without their mask, so it
+// takes the same images from files that carry the mask as transparency.
+QIcon WindowIcon() {
+  QIcon icon;
+  icon.addFile(":/brackwater-16.png", QSize(16, 16));
+  icon.addFile(":/brackwater-32.png", QSize(32, 32));
+  return icon;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  using namespace brackwater;
-  GuardedApplication application(argc, argv);
-  QApplication::setApplicationName("Brackwater");
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf16(kProgramTitle.data(), kProgramTitle.size()));
   QApplication::setApplicationVersion(BRACKWATER_VERSION);
   std::setlocale(LC_ALL, "");
 
@@ -25,15 +42,21 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  SetFailureReport<QWidget*>([](QWidget* owner, const std::exception& error) {
+    ShowQtMessage(owner->window(), FailureMessage(error.what()), std::u16string(kProgramTitle),
+                  MessageIcon::kWarning);
+  });
   QtFilePicker picker;
-  std::unique_ptr<Program> program;
+  QtWindowHost host({QPixmap(":/background.gif"), WindowIcon(), QPixmap(":/dialog_control.ico")});
+  std::unique_ptr<MainWindow> program;
   try {
-    program = std::make_unique<Program>(MainWindowDesign(), picker, SystemServices());
+    program = std::make_unique<MainWindow>(ParseDesignData(QtResourceBytes(":/main_window.design")),
+                                           host, picker, SystemServices());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "brackwater: %s\n", error.what());
     return 1;
   }
-  QtWindow& window = program->Window();
+  QtWindow& window = host.Window();
   picker.SetOwner(window.Handle(), &window);
   window.show();
   window.Centre();

@@ -20,7 +20,6 @@ const std::u16string kNotesMask(u"notes.adr\0notes.adr", 19);
 const std::u16string kExportMask(u"*.txt\0*.txt", 11);
 // A drive root: the dialog shows the user's home folder where there are no drive letters.
 constexpr std::u16string_view kSaveFolder = u"c:\\";
-constexpr std::u16string_view kErrorTitle = u"Brackwater";
 
 std::u16string WithoutNuls(std::u16string text) {
   std::erase(text, u'\0');
@@ -129,7 +128,7 @@ void Main::NotesFileChosen(const std::u16string& notesPath) {
 }
 
 void Main::Report(const std::u16string& text) {
-  host_.ShowMessage(text, std::u16string(kErrorTitle), MessageIcon::kWarning);
+  host_.ShowMessage(text, std::u16string(kProgramTitle), MessageIcon::kWarning);
 }
 
 }  // namespace brackwater

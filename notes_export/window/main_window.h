@@ -7,12 +7,14 @@
 #include <string_view>
 
 #include "file_dialogs/common_dialog.h"
+#include "platform/gui/window_host.h"
 #include "platform/system/clock.h"
 #include "xp_button/xpb.h"
 
 namespace brackwater {
 
-enum class MessageIcon { kInformation, kWarning };
+// The program's name, as its window, its messages and the desktop show it.
+inline constexpr std::u16string_view kProgramTitle = u"Brackwater";
 
 // What the main window needs from the desktop that shows it.
 class MainHost {

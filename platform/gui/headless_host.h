@@ -5,12 +5,13 @@
 
 #include "platform/gui/control_host.h"
 #include "platform/gui/device_context.h"
+#include "platform/gui/window_host.h"
 
 namespace brackwater {
 
 // A control without a window: it draws into its retained image and nothing shows it. For
 // rendering a control to a picture, measuring it, and the tests of what hosts it.
-class HeadlessControlHost final : public ControlHost {
+class HeadlessControlHost final : public ControlWindow {
  public:
   HeadlessControlHost(std::u16string instanceName, const SystemColors& colors, TextEngine& text,
                       int width, int height)
@@ -21,7 +22,9 @@ class HeadlessControlHost final : public ControlHost {
         height_(height) {}
 
   // The control that hears of size changes, as a window would tell it.
-  void SetInput(ControlInput* input) { input_ = input; }
+  void SetInput(ControlInput* input) override { input_ = input; }
+  // Nothing reads the name of a control that no one sees.
+  void SetCaptionSource(std::function<std::u16string()>) override {}
   // The pointer over the control or elsewhere, for the click rule.
   void SetPointerOver(bool over) { pointerOver_ = over; }
   // What a yield to the event loop runs, if anything.

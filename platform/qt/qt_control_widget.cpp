@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <utility>
 
+#include "platform/gui/failure_report.h"
 #include "platform/qt/qt_control_accessible.h"
 
 namespace brackwater {
@@ -106,6 +107,11 @@ std::optional<std::int16_t> VirtualKeyCode(int key, Qt::KeyboardModifiers modifi
   return std::nullopt;
 }
 
+template <typename Step>
+void QtControlWidget::Guarded(Step&& step) {
+  GuardedCall<QWidget*>(this, std::forward<Step>(step));
+}
+
 QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
                                  TextEngine& text, QWidget* parent)
     : QWidget(parent),
@@ -122,7 +128,7 @@ QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors
   setMouseTracking(true);
   timer_->setInterval(ControlHost::kTimerMilliseconds);
   connect(timer_, &QTimer::timeout, this, [this] {
-    if (input_ != nullptr) input_->OnTimer();
+    if (input_ != nullptr) Guarded([this] { input_->OnTimer(); });
   });
   WatchWindow();
 }
@@ -172,7 +178,7 @@ void QtControlWidget::SetAccessKey(std::optional<char16_t> key) {
     accessShortcut_ =
         new QShortcut(AccessKeySequence(), this, nullptr, nullptr, Qt::WindowShortcut);
     connect(accessShortcut_, &QShortcut::activated, this, [this] {
-      if (ControlInput* input = Input()) input->OnAccessKey();
+      if (ControlInput* input = Input()) Guarded([input] { input->OnAccessKey(); });
     });
   }
   // The control hands its key over whenever its caption changes, which is the button's name.
@@ -181,7 +187,7 @@ void QtControlWidget::SetAccessKey(std::optional<char16_t> key) {
 }
 
 void QtControlWidget::Press() {
-  if (ControlInput* input = Input()) input->OnAccessKey();
+  if (ControlInput* input = Input()) Guarded([input] { input->OnAccessKey(); });
 }
 
 void QtControlWidget::SetTimerEnabled(bool enabled) {
@@ -224,7 +230,7 @@ void QtControlWidget::paintEvent(QPaintEvent*) {
 }
 
 void QtControlWidget::resizeEvent(QResizeEvent*) {
-  if (input_ != nullptr) input_->OnResize();
+  if (input_ != nullptr) Guarded([this] { input_->OnResize(); });
 }
 
 // Qt already keeps mouse and key events from a disabled widget; the checks below also cover
@@ -250,8 +256,10 @@ void QtControlWidget::DeliverMouse(MouseHandler handler, std::int16_t button,
   ControlInput* input = Input();
   if (input == nullptr || (button == 0 && !withoutButton)) return;
   const QPointF at = event.position();
-  (input->*handler)(button, ShiftMask(event.modifiers()), static_cast<float>(at.x()),
-                    static_cast<float>(at.y()));
+  const std::int16_t shift = ShiftMask(event.modifiers());
+  Guarded([&] {
+    (input->*handler)(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
 }
 
 void QtControlWidget::keyPressEvent(QKeyEvent* event) {
@@ -262,7 +270,7 @@ void QtControlWidget::keyPressEvent(QKeyEvent* event) {
     return;
   }
   // A held key comes again and again, each time as a press of its own.
-  input->OnKeyDown(*code, ShiftMask(event->modifiers()));
+  Guarded([&] { input->OnKeyDown(*code, ShiftMask(event->modifiers())); });
 }
 
 void QtControlWidget::keyReleaseEvent(QKeyEvent* event) {
@@ -275,17 +283,17 @@ void QtControlWidget::keyReleaseEvent(QKeyEvent* event) {
   // Some platforms pair each repeated press with a release of their own making; only the
   // release of the key itself counts.
   if (event->isAutoRepeat()) return;
-  input->OnKeyUp(*code, ShiftMask(event->modifiers()));
+  Guarded([&] { input->OnKeyUp(*code, ShiftMask(event->modifiers())); });
 }
 
 void QtControlWidget::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
-  if (ControlInput* input = Input()) input->OnFocusIn();
+  if (ControlInput* input = Input()) Guarded([input] { input->OnFocusIn(); });
 }
 
 void QtControlWidget::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
-  if (ControlInput* input = Input()) input->OnFocusOut();
+  if (ControlInput* input = Input()) Guarded([input] { input->OnFocusOut(); });
 }
 
 void QtControlWidget::WatchWindow() {
@@ -324,9 +332,9 @@ void QtControlWidget::changeEvent(QEvent* event) {
   if (input_ == nullptr) return;
   // The font and the colours are what a container's controls take up from it.
   if (event->type() == QEvent::FontChange) {
-    input_->OnAmbientChanged(u"Font");
+    Guarded([this] { input_->OnAmbientChanged(u"Font"); });
   } else if (event->type() == QEvent::PaletteChange) {
-    input_->OnAmbientChanged(u"Palette");
+    Guarded([this] { input_->OnAmbientChanged(u"Palette"); });
   }
 }
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/gui/control_host.h"
+#include "platform/gui/window_host.h"
 
 class QShortcut;
 
@@ -21,7 +21,7 @@ namespace brackwater {
 // The Qt window of one owner-drawn control: it shows the control's retained image and turns
 // Qt's notifications into the control's handlers. A disabled widget passes on no mouse,
 // keyboard, focus or access-key input; the timer ticks whatever the enabled state.
-class QtControlWidget : public QWidget, public ControlHost {
+class QtControlWidget : public QWidget, public ControlWindow {
   Q_OBJECT
 
  public:
@@ -30,11 +30,11 @@ class QtControlWidget : public QWidget, public ControlHost {
                   QWidget* parent = nullptr);
   ~QtControlWidget() override;
 
-  // The control that takes this window's input; it must outlive the widget or be taken away.
-  void SetInput(ControlInput* input) { input_ = input; }
-  // Where assistive technology reads the caption from, "&" marks and all; it must outlive the
-  // widget or be taken away.
-  void SetCaptionSource(std::function<std::u16string()> caption) { caption_ = std::move(caption); }
+  // The control must outlive the widget or be taken away; so must the caption's source.
+  void SetInput(ControlInput* input) override { input_ = input; }
+  void SetCaptionSource(std::function<std::u16string()> caption) override {
+    caption_ = std::move(caption);
+  }
   std::u16string Caption() const { return caption_ ? caption_() : std::u16string(); }
   // The key that the caption marks, as the control last handed it over, and the key sequence
   // that presses it.
@@ -93,6 +93,10 @@ class QtControlWidget : public QWidget, public ControlHost {
                     bool withoutButton = false);
   // The control, when there is one and the widget takes input.
   ControlInput* Input() const;
+  // Runs one of the control's handlers: a failure in it is reported, never thrown through Qt's
+  // event dispatch.
+  template <typename Step>
+  void Guarded(Step&& step);
   // Follows the window that the widget is in, to hear when a modal window blocks it.
   void WatchWindow();
   void SetBlocked(bool blocked);

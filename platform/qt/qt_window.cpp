@@ -72,9 +72,9 @@ void QtWindow::paintEvent(QPaintEvent*) {
 }
 
 void ShowQtMessage(QWidget* owner, const std::u16string& text, const std::u16string& title,
-                   QtMessageIcon icon) {
+                   MessageIcon icon) {
   QMessageBox box(
-      icon == QtMessageIcon::kInformation ? QMessageBox::Information : QMessageBox::Warning,
+      icon == MessageIcon::kInformation ? QMessageBox::Information : QMessageBox::Warning,
       QString::fromStdU16String(title), QString::fromStdU16String(text), QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
   box.exec();

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/gui/window_host.h"
+
 namespace brackwater {
 
 // A program's top-level window on a Qt desktop: fixed size, a close box but no minimise or
@@ -35,10 +37,8 @@ class QtWindow : public QWidget {
   QPixmap background_;
 };
 
-enum class QtMessageIcon { kInformation, kWarning };
-
 // The modal message box: one OK button; returns when the user has closed it.
 void ShowQtMessage(QWidget* owner, const std::u16string& text, const std::u16string& title,
-                   QtMessageIcon icon);
+                   MessageIcon icon);
 
 }  // namespace brackwater

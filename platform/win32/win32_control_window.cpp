@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/win32/win32_failure.h"
+#include "platform/gui/failure_report.h"
 #include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_procedure.h"
@@ -174,7 +174,7 @@ void Win32ControlWindow::ReleaseCapture() {
 }
 
 void Win32ControlWindow::PressAccessKey() {
-  if (ControlInput* input = Input()) GuardedCall(hwnd_, [input] { input->OnAccessKey(); });
+  if (ControlInput* input = Input()) GuardedCall<HWND>(hwnd_, [input] { input->OnAccessKey(); });
 }
 
 void Win32ControlWindow::ShowSurface(const ImageView& image) {

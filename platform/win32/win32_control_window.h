@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui/control_host.h"
+#include "platform/gui/window_host.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text_engine.h"
 
@@ -16,7 +16,7 @@ namespace brackwater {
 // WM_PAINT and turns the window's messages into the control's handlers. A disabled window gets
 // no mouse or keyboard input from the system; focus and access keys are held back here too.
 // The timer ticks whatever the enabled state.
-class Win32ControlWindow final : public ControlHost {
+class Win32ControlWindow final : public ControlWindow {
  public:
   // A child of `parent`, hidden until the parent shows it. `colors` must outlive the window.
   Win32ControlWindow(HWND parent, std::u16string instanceName, const SystemColors& colors);
@@ -25,11 +25,11 @@ class Win32ControlWindow final : public ControlHost {
   Win32ControlWindow& operator=(const Win32ControlWindow&) = delete;
 
   HWND Hwnd() const { return hwnd_; }
-  // The control that takes this window's input; it must outlive the window or be taken away.
-  void SetInput(ControlInput* input) { input_ = input; }
-  // Where the window's text comes from: the caption, "&" marks and all, which screen readers
-  // read as a push button's name and its access key. It must outlive the window or be taken away.
-  void SetCaptionSource(std::function<std::u16string()> caption);
+  // The control must outlive the window or be taken away; so must the caption's source.
+  void SetInput(ControlInput* input) override { input_ = input; }
+  // The window's text is the caption, "&" marks and all, which screen readers read as a push
+  // button's name and its access key.
+  void SetCaptionSource(std::function<std::u16string()> caption) override;
   std::optional<char16_t> AccessKey() const { return accessKey_; }
   // The access key pressed with Alt somewhere in the window: clicks while the window is enabled.
   void PressAccessKey();

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "platform/win32/win32_control_window.h"
-#include "platform/win32/win32_failure.h"
 #include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_procedure.h"
@@ -245,10 +244,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ShowWin32Message(HWND owner, const std::u16string& text, const std::u16string& title,
-                      Win32MessageIcon icon) {
+                      MessageIcon icon) {
   ::MessageBoxW(
       owner, Wide(text).c_str(), Wide(title).c_str(),
-      MB_OK | (icon == Win32MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONWARNING));
+      MB_OK | (icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 }  // namespace brackwater

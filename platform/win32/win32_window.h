@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gui/device_context.h"
+#include "platform/gui/window_host.h"
 #include "platform/win32/win32_api.h"
 
 namespace brackwater {
@@ -75,10 +76,8 @@ class Win32Window {
   bool closing_ = false;
 };
 
-enum class Win32MessageIcon { kInformation, kWarning };
-
 // The modal message box: one OK button; returns when the user has closed it.
 void ShowWin32Message(HWND owner, const std::u16string& text, const std::u16string& title,
-                      Win32MessageIcon icon);
+                      MessageIcon icon);
 
 }  // namespace brackwater

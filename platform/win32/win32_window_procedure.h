@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/gui/failure_report.h"
 #include "platform/win32/win32_api.h"
-#include "platform/win32/win32_failure.h"
 
 namespace brackwater {
 
@@ -13,7 +13,7 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
   LRESULT result = 0;
-  if (!GuardedCall(hwnd, [&] { result = self->Handle(message, wParam, lParam); })) return 0;
+  if (!GuardedCall<HWND>(hwnd, [&] { result = self->Handle(message, wParam, lParam); })) return 0;
   return result;
 }
 

@@ -16,10 +16,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gui/device_context.h"
+#include "platform/gui/failure_report.h"
 #include "platform/qt/qt_control_accessible.h"
 #include "tests/support/fixed_text_engine.h"
 #include "tests/support/recording_input.h"
@@ -66,6 +69,32 @@ TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
   QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
   EXPECT_EQ(events.clicks, 1);
   EXPECT_FALSE(widget.isEnabled());
+}
+
+TEST(QtControlWidget, AFailureInAHandlerIsReportedAndStopsAtTheWidget) {
+  struct Failing : XpBEvents {
+    void Click() override { throw std::runtime_error("no disk"); }
+  } events;
+  std::vector<std::pair<QWidget*, std::string>> reports;
+  SetFailureReport<QWidget*>([&](QWidget* owner, const std::exception& error) {
+    reports.emplace_back(owner, error.what());
+  });
+  const ClassicColors colors{};
+  FixedTextEngine text;
+  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
+  XpB button(widget, events);
+  widget.SetInput(&button);
+  widget.resize(80, 30);
+  widget.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+  button.LoadFromStore(PropertyStore());
+  QCursor::setPos(widget.mapToGlobal(QPoint(40, 15)));
+  // Had the failure unwound through Qt's event dispatch, the test program would end here.
+  QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(40, 15));
+  widget.Press();
+  SetFailureReport<QWidget*>(nullptr);
+  EXPECT_EQ(reports, (std::vector<std::pair<QWidget*, std::string>>{{&widget, "no disk"},
+                                                                    {&widget, "no disk"}}));
 }
 
 TEST(QtControlWidget, TheControlHearsOfItsNewSizeBeforeTheResizeReturns) {

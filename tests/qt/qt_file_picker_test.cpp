@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/system/files.h"
 #include "platform/qt/qt_dialog_control.h"
+#include "platform/system/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {

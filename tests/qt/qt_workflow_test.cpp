@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
 #include "notes_export/notes_conversion.h"
-#include "platform/system/files.h"
 #include "platform/qt/qt_file_picker.h"
+#include "platform/system/files.h"
 #include "platform/system/text_codec.h"
+#include "tests/qt/qt_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {
@@ -104,15 +104,15 @@ TEST(Workflow, OpenSaveAndTheMessageLeaveTheExportBesideTheNotesFile) {
   const DateTimeText moment{u"06.12.2026", u"20:05:04"};
 
   QtFilePicker picker;
-  Program program(MainWindowDesign(), picker,
-                  {[&] { return moment; }, [&] { return PathToText(dir.Path()); },
-                   [](const std::u16string&) { return false; }, "UTF-8"});
-  QtWindow& window = program.Window();
+  testing::QtProgram program(picker,
+                             {[&] { return moment; }, [&] { return PathToText(dir.Path()); },
+                              [](const std::u16string&) { return false; }, "UTF-8"});
+  QtWindow& window = program.host.Window();
   picker.SetOwner(window.Handle(), &window);
   window.show();
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  QLabel& status = program.Label(u"Label1");
+  QLabel& status = program.host.Label(u"Label1");
 
   {
     ModalScript user;
@@ -125,12 +125,12 @@ TEST(Workflow, OpenSaveAndTheMessageLeaveTheExportBesideTheNotesFile) {
       static_cast<QDialog&>(dialog).accept();
     });
     user.Start();
-    ClickWithTheMouse(program.ButtonWindow(u"Command1"));
+    ClickWithTheMouse(program.host.ControlWidget(u"Command1"));
     EXPECT_TRUE(user.Done());
   }
   EXPECT_EQ(status.text(), QString::fromStdU16String(notesPath));
-  EXPECT_FALSE(program.Button(u"Command1").EnabledCtrl());
-  ASSERT_TRUE(program.Button(u"Command2").EnabledCtrl());
+  EXPECT_FALSE(program.window.Button(u"Command1").EnabledCtrl());
+  ASSERT_TRUE(program.window.Button(u"Command2").EnabledCtrl());
 
   {
     ModalScript user;
@@ -148,12 +148,12 @@ TEST(Workflow, OpenSaveAndTheMessageLeaveTheExportBesideTheNotesFile) {
       QTest::mouseClick(ok, Qt::LeftButton);
     });
     user.Start();
-    ClickWithTheMouse(program.ButtonWindow(u"Command2"));
+    ClickWithTheMouse(program.host.ControlWidget(u"Command2"));
     EXPECT_TRUE(user.Done());
   }
   EXPECT_EQ(status.text(), "File saved");
-  EXPECT_TRUE(program.Button(u"Command1").EnabledCtrl());
-  EXPECT_FALSE(program.Button(u"Command2").EnabledCtrl());
+  EXPECT_TRUE(program.window.Button(u"Command1").EnabledCtrl());
+  EXPECT_FALSE(program.window.Button(u"Command2").EnabledCtrl());
 
   // A cancelled save dialog writes beside the notes file, in the code page, with one CR LF.
   const std::optional<std::u16string> expected =

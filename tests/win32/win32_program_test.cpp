@@ -1,12 +1,13 @@
-#include "app/win32/win32_program.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/win32/resource_names.h"
+#include "notes_export/window/window_builder.h"
 #include "platform/gui/headless_host.h"
 #include "platform/win32/win32_text.h"
+#include "tests/support/scripted_picker.h"
 #include "tests/win32/com_environment.h"
 
 namespace brackwater {
@@ -14,23 +15,6 @@ namespace {
 
 ::testing::Environment* const kCom =
     ::testing::AddGlobalTestEnvironment(new testing::ComEnvironment);
-
-// Counts the dialogs asked for and cancels each.
-class CancellingPicker final : public FilePicker {
- public:
-  std::optional<std::u16string> OpenFile(const PickerRequest& request) override {
-    requests.push_back(request);
-    return std::nullopt;
-  }
-  std::optional<std::u16string> SaveFile(const PickerRequest& request) override {
-    requests.push_back(request);
-    return std::nullopt;
-  }
-  std::optional<std::u16string> OpenFolder(const std::u16string&, std::int32_t) override {
-    return std::nullopt;
-  }
-  std::vector<PickerRequest> requests;
-};
 
 MainServices FixedServices() {
   return {.now =
@@ -65,14 +49,18 @@ void ExpectPlace(HWND child, int left, int top, int width, int height) {
   EXPECT_EQ(place.bottom - place.top, height);
 }
 
+DesignData ProgramDesign() { return ParseDesignData(ResourceBytes(kDesignResource, RT_RCDATA)); }
+
+// The main window as brackwater.exe builds it, from the resources of the test's own file.
 class Win32ProgramTest : public ::testing::Test {
  protected:
-  CancellingPicker picker_;
-  Win32Program program_{Win32MainWindowDesign(), picker_, FixedServices()};
+  testing::ScriptedPicker picker_;
+  Win32WindowHost host_{kWindowResources};
+  MainWindow program_{ProgramDesign(), host_, picker_, FixedServices()};
 };
 
 TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
-  const HWND window = program_.Window().Hwnd();
+  const HWND window = host_.Window().Hwnd();
   EXPECT_EQ(WindowText(window), u"Brackwater");
   RECT client{};
   ::GetClientRect(window, &client);
@@ -83,16 +71,16 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   EXPECT_NE(style & WS_SYSMENU, 0);
   EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
 
-  EXPECT_EQ(program_.Window().LabelText(u"Label2"), u"Step 1. Find and open file \"notes.adr\"");
-  EXPECT_EQ(program_.Window().LabelText(u"Label3"), u"Step 2. Press \"Save\"");
-  EXPECT_EQ(program_.Window().LabelText(u"Label4"), u"Step 3. Enjoy!");
-  const RECT status = program_.Window().LabelPlace(u"Label1");
+  EXPECT_EQ(host_.Window().LabelText(u"Label2"), u"Step 1. Find and open file \"notes.adr\"");
+  EXPECT_EQ(host_.Window().LabelText(u"Label3"), u"Step 2. Press \"Save\"");
+  EXPECT_EQ(host_.Window().LabelText(u"Label4"), u"Step 3. Enjoy!");
+  const RECT status = host_.Window().LabelPlace(u"Label1");
   EXPECT_EQ(status.left, 0);
   EXPECT_EQ(status.top, 128);
   EXPECT_EQ(status.right, 323);
 
-  const HWND open = program_.ButtonWindow(u"Command1").Hwnd();
-  const HWND save = program_.ButtonWindow(u"Command2").Hwnd();
+  const HWND open = host_.Control(u"Command1").Hwnd();
+  const HWND save = host_.Control(u"Command2").Hwnd();
   ExpectPlace(open, 8, 76, 153, 41);
   ExpectPlace(save, 164, 76, 153, 41);
   EXPECT_EQ(program_.Button(u"Command1").Caption(), u"Open");
@@ -104,45 +92,47 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   EXPECT_TRUE(::IsWindowEnabled(open));
   EXPECT_FALSE(::IsWindowEnabled(save));
   // The dialog control lies outside the client area at the size of its icon.
-  ExpectPlace(program_.DialogControl(), 348, 120, 36, 36);
+  ExpectPlace(host_.DialogControl(), 348, 120, 36, 36);
   // Tab walks the buttons in their tab order.
   EXPECT_EQ(::GetNextDlgTabItem(window, nullptr, FALSE), open);
 }
 
 TEST_F(Win32ProgramTest, AButtonClickedByMouseMessagesRunsItsStep) {
-  Win32Window& window = program_.Window();
+  Win32Window& window = host_.Window();
   window.Show(SW_SHOWNORMAL);
-  const HWND open = program_.ButtonWindow(u"Command1").Hwnd();
+  const HWND open = host_.Control(u"Command1").Hwnd();
   RECT screen{};
   ::GetWindowRect(open, &screen);
   // The release clicks only with the pointer still over the button.
   ASSERT_TRUE(::SetCursorPos((screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2));
   ASSERT_EQ(::WindowFromPoint({(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2}),
             open);
+  picker_.answers.push_back(std::nullopt);
   ::PostMessageW(open, WM_MOUSEMOVE, 0, MAKELPARAM(70, 20));
   ::PostMessageW(open, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(70, 20));
   ::PostMessageW(open, WM_LBUTTONUP, 0, MAKELPARAM(70, 20));
   testing::RunWaitingMessages(window);
 
   ASSERT_EQ(picker_.requests.size(), 1u);
-  EXPECT_EQ(picker_.requests[0].title, u"Select file");
-  EXPECT_EQ(picker_.requests[0].startFolder, u"C:\\Users\\me\\AppData");
-  EXPECT_EQ(picker_.requests[0].owner, static_cast<std::int32_t>(HandleToLong(window.Hwnd())));
+  EXPECT_EQ(picker_.requests[0].second.title, u"Select file");
+  EXPECT_EQ(picker_.requests[0].second.startFolder, u"C:\\Users\\me\\AppData");
+  EXPECT_EQ(picker_.requests[0].second.owner,
+            static_cast<std::int32_t>(HandleToLong(window.Hwnd())));
 }
 
 TEST_F(Win32ProgramTest, TheButtonShowsWhatTheToolkitFreePaintingDraws) {
-  Win32ControlWindow& shown = program_.ButtonWindow(u"Command1");
+  Win32ControlWindow& shown = host_.Control(u"Command1");
   program_.Button(u"Command1").Refresh();
 
   // The same button, painted with the same colours and font without a window.
   Win32SystemColors colors;
   Win32TextEngine text;
-  text.SetFont(program_.Window().Font());
+  text.SetFont(host_.Window().Font());
   HeadlessControlHost host(u"Command1", colors, text, shown.ClientWidth(), shown.ClientHeight());
   XpBEvents events;
   XpB alone(host, events);
   host.SetInput(&alone);
-  alone.LoadFromStore(Win32MainWindowDesign().Control(u"Command1").settings);
+  alone.LoadFromStore(ProgramDesign().Control(u"Command1").settings);
   alone.Refresh();
 
   ASSERT_EQ(shown.Shown().width, 153);

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "notes_export/notes_conversion.h"
@@ -13,12 +10,15 @@
 #include "platform/system/files.h"
 #include "platform/system/text_codec.h"
 #include "tests/support/fixed_text_engine.h"
+#include "tests/support/main_window_design.h"
+#include "tests/support/scripted_picker.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {
 namespace {
 
 using testing::ReadBytes;
+using testing::ScriptedPicker;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -44,40 +44,10 @@ class FakeWindow final : public MainHost {
   std::vector<Message> messages;
 };
 
-// Answers each dialog with the next scripted answer: a path, nothing for a cancel.
-class ScriptedPicker final : public FilePicker {
- public:
-  std::optional<std::u16string> OpenFile(const PickerRequest& request) override {
-    return Answer("open", request);
-  }
-  std::optional<std::u16string> SaveFile(const PickerRequest& request) override {
-    return Answer("save", request);
-  }
-  std::optional<std::u16string> OpenFolder(const std::u16string&, std::int32_t) override {
-    throw std::logic_error("the window never asks for a folder");
-  }
-
-  std::deque<std::optional<std::u16string>> answers;
-  std::vector<std::pair<std::string, PickerRequest>> requests;
-  bool fails = false;
-
- private:
-  std::optional<std::u16string> Answer(const char* kind, const PickerRequest& request) {
-    requests.emplace_back(kind, request);
-    if (fails) throw std::runtime_error("the dialog could not be shown");
-    if (answers.empty()) throw std::logic_error("an unexpected dialog");
-    auto answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-};
-
 class MainWindowTest : public ::testing::Test {
  protected:
   MainWindowTest() {
-    std::ifstream in(std::string(BRACKWATER_RESOURCES) + "/main_window.design", std::ios::binary);
-    const DesignData design = ParseDesignData(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    const DesignData design = testing::MainWindowDesign();
     Command1.LoadFromStore(design.Control(u"Command1").settings);
     Command2.LoadFromStore(design.Control(u"Command2").settings);
   }
