@@ -71,13 +71,20 @@ void QtWindowHost::AddDialogControlFace(const std::u16string& name, const Rect& 
 }
 
 void QtWindowHost::SetTabOrder(const std::vector<ControlWindow*>& order) {
-  QWidget* previous = nullptr;
+  // Qt leaves a pair alone whose second already comes next, round the cycle, among the widgets
+  // that take the focus; so controls made in another order would keep their places, and the
+  // first of them would not be the first to take the focus. With the window itself taking the
+  // focus meanwhile, the first control is put right after it, where the focus starts.
+  QWidget* previous = &Window();
+  const Qt::FocusPolicy policy = previous->focusPolicy();
+  previous->setFocusPolicy(Qt::StrongFocus);
   for (ControlWindow* control : order) {
     auto* widget = dynamic_cast<QtControlWidget*>(control);
     if (widget == nullptr) throw std::logic_error("a control window of another host");
-    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
+  Window().setFocusPolicy(policy);
 }
 
 std::int32_t QtWindowHost::WindowHandle() const { return Window().Handle(); }
