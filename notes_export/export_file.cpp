@@ -5,6 +5,7 @@
 #include "notes_export/export_paths.h"
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
+#include "platform/system/replacing_file.h"
 #include "platform/system/text_codec.h"
 
 namespace brackwater {

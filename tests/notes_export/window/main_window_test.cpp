@@ -8,6 +8,7 @@
 #include "notes_export/window/design_data.h"
 #include "platform/gui/headless_host.h"
 #include "platform/system/files.h"
+#include "platform/system/replacing_file.h"
 #include "platform/system/text_codec.h"
 #include "tests/support/fixed_text_engine.h"
 #include "tests/support/main_window_design.h"
