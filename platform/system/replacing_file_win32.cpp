@@ -39,13 +39,13 @@ OwnedHandle OpenFile(const std::filesystem::path& path, DWORD access, DWORD disp
   return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-// ".notes.txt.k3x9qa": beside the target, so that putting it in place is a rename on one volume,
-// and named after it, so that one left by a crash tells whose it was.
+// ".bwk3x9qa": beside the target, so that putting it in place is a rename on one volume, and
+// short whatever the target's name, so that every name the system allows can be written.
 std::filesystem::path TemporaryName(const std::filesystem::path& target) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<std::size_t> pick(0, std::size(kLetters) - 2);
-  std::wstring name = L"." + target.filename().native() + L".";
+  std::wstring name = L".bw";
   for (int i = 0; i < 6; ++i) name += static_cast<wchar_t>(kLetters[pick(random)]);
   return target.parent_path() / name;
 }
@@ -63,6 +63,7 @@ std::string ReplacingFile::WriteAll(HANDLE handle, std::string_view bytes) {
 }
 
 void ReplacingFile::Open() {
+  target_ = destination_;
   const DWORD attributes = GetFileAttributesW(target_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     // A folder, or a file that may not be written, stays as it is, as it would without the
@@ -98,6 +99,8 @@ void ReplacingFile::Open() {
 }
 
 void ReplacingFile::PutInPlace() {
+  // On disk before it replaces anything: else a crash soon after could leave neither file.
+  if (!temporary_.empty() && !FlushFileBuffers(handle_)) Fail(LastReason());
   if (!CloseHandle(std::exchange(handle_, kClosed))) Fail(LastReason());
   if (temporary_.empty()) return;
   if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
