@@ -84,7 +84,7 @@ class ReplacingFile::BlockWriter {
 };
 
 ReplacingFile::ReplacingFile(std::filesystem::path destination)
-    : destination_(std::move(destination)), target_(destination_) {
+    : destination_(std::move(destination)) {
   Open();
   writer_ = std::make_unique<BlockWriter>(handle_);
 }

@@ -9,10 +9,15 @@
 
 namespace brackwater {
 
-// Writes a file in full beside its destination and puts it in place only when it is complete,
-// so that whatever was at the destination before survives any failure. A destination that is
-// a device or a pipe is written directly; on POSIX, one that is a symbolic link is written
-// through.
+// Writes a file in full beside its destination, flushes it to disk and only then puts it in
+// place, so that whatever was at the destination before survives any failure. A destination
+// that is a device or a pipe is written directly.
+//
+// On POSIX the file is written unnamed where the system allows it, else under a short hidden
+// name that an interrupting SIGINT, SIGTERM or SIGHUP removes. Symbolic links at the destination
+// are followed only where the system's protection of shared folders would follow them for this
+// user (never someone else's link in a world-writable sticky folder such as /tmp); a link that
+// leads nowhere gets the file it names, as a shell's ">" would make it.
 class ReplacingFile {
  public:
   explicit ReplacingFile(std::filesystem::path destination);
@@ -43,8 +48,19 @@ class ReplacingFile {
   void Discard();
 
   std::filesystem::path destination_;  // as named, for messages
-  std::filesystem::path target_;       // the file that is replaced, links resolved on POSIX
-  std::filesystem::path temporary_;    // empty when writing directly
+#ifdef _WIN32
+  std::filesystem::path target_;     // the file that is replaced
+  std::filesystem::path temporary_;  // empty when writing directly
+#else
+  // What is replaced: a name in a folder held open, every link on the way already followed, so
+  // that what was checked is what is written.
+  int folder_ = kClosed;
+  std::string name_;
+  std::string temporary_;  // its name in the folder while it has one
+  bool unnamed_ = false;   // written without a name until it is complete
+  bool direct_ = false;    // a device or a pipe
+  int guard_ = -1;         // the signal handler's record of `temporary_`, when it has one
+#endif
   Handle handle_ = kClosed;
   class BlockWriter;
   std::unique_ptr<BlockWriter> writer_;
