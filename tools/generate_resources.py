@@ -335,6 +335,27 @@ def draw_sheet(canvas, rect, fold, sw):
     paint(canvas, band, solid(canvas.size, PAGE_EDGE))
 
 
+def scaled_layout(layout, factor):
+    """A layout magnified by factor, for a size that has no layout of its own.
+
+    The page, its fold and the lines of writing are moved to whole pixels and
+    the globe's centre to the middle of one, so that at the new size they stay
+    as crisp as at the layout's own size.
+    """
+
+    def whole(v):
+        return int(round(v * factor))
+
+    gx, gy, gr = layout["globe"]
+    return dict(
+        layout,
+        page=tuple(whole(c) for c in layout["page"]),
+        fold=whole(layout["fold"]),
+        lines=[(whole(y), [(whole(a), whole(b)) for a, b in words]) for y, words in layout["lines"]],
+        globe=(math.floor(gx * factor) + 0.5, math.floor(gy * factor) + 0.5, gr * factor),
+    )
+
+
 def draw_icon(size, layout, ss=8, scale=1.0):
     """Draws the icon as RGBA at size x size; scale magnifies a layout."""
     big_n = size * ss
@@ -583,8 +604,15 @@ def main():
         write_png(faces[n], os.path.join(RESOURCES, "brackwater-%d.png" % n))
     # The desktop's icon keeps full alpha: it is drawn from the 32-pixel
     # layout at four times the size, with the strokes only doubled.
-    large = draw_icon(128, dict(ICON_LAYOUTS[32], stroke=0.5, grid=0.45), ss=4, scale=4.0)
+    fine = dict(ICON_LAYOUTS[32], stroke=0.5, grid=0.45)
+    large = draw_icon(128, fine, ss=4, scale=4.0)
     write_png(large, os.path.join(RESOURCES, "brackwater.png"))
+    # The icon theme's other sizes, with full alpha too (the 16 and 32 pixel
+    # ones are the pictures above): 48 from the 32-pixel layout moved to whole
+    # pixels with one-pixel strokes, 64 and 256 magnified like the 128.
+    write_png(draw_icon(48, scaled_layout(ICON_LAYOUTS[32], 1.5)), os.path.join(RESOURCES, "brackwater-48.png"))
+    write_png(draw_icon(64, fine, ss=8, scale=2.0), os.path.join(RESOURCES, "brackwater-64.png"))
+    write_png(draw_icon(256, fine, ss=4, scale=8.0), os.path.join(RESOURCES, "brackwater-256.png"))
 
     write_ico(os.path.join(RESOURCES, "dialog_control.ico"), [ico_entry_8(icon_face(draw_dialog_control()))])
 
