@@ -13,11 +13,14 @@ PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev qt6-
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := libbenchmark-dev hyperfine time
 DEB_PACKAGES := dpkg-dev
-WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64
+PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream
+RESOURCES_PACKAGES := python3 python3-pil
+WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis
 WINE_PACKAGES := wine64 fonts-wine
 
 .PHONY: run test build configure deps deps-clang deps-bench deps-deb deps-windows deps-wine \
-  sanitize fuzz bench format screenshot deb windows windows-test
+  sanitize fuzz bench format screenshot deb windows windows-test \
+  deps-package-check deps-resources package-check resources windows-installer-test
 
 # Asks dpkg which of the packages are missing, and calls apt-get only for those: on a machine
 # that has them all this is a quick check and nothing more.
@@ -47,6 +50,12 @@ deps-bench:
 
 deps-deb:
 	$(call install_missing,$(DEB_PACKAGES))
+
+deps-package-check:
+	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
+
+deps-resources:
+	$(call install_missing,$(RESOURCES_PACKAGES))
 
 deps-windows:
 	$(call install_missing,$(WINDOWS_PACKAGES))
@@ -97,13 +106,26 @@ bench: deps-bench
 deb: build deps-deb
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# The package through lintian (no error or warning may stay), and its menu entry and AppStream
+# data through desktop-file-validate and appstreamcli.
+package-check: deb deps-package-check
+	tools/check-package $(BUILD_DIR)
+
+# Redraws the pictures in resources/, the same bytes each run (the system's Python, which has
+# Debian's Pillow).
+resources: deps-resources
+	/usr/bin/python3 tools/generate_resources.py
+
 # brackwater.exe and brackwater-export.exe for Windows, 32-bit in build-win32/bin and 64-bit in
-# build-win64/bin, each with its test programs.
+# build-win64/bin, each with its test programs; and in each build an installer and a zip of the
+# two programs, such as build-win64/brackwater-1.00-win64.exe and .zip.
 windows: deps-windows
 	cmake --preset win32 -B $(WIN32_DIR)
 	cmake --build $(WIN32_DIR)
+	cd $(WIN32_DIR) && cpack
 	cmake --preset win64 -B $(WIN64_DIR)
 	cmake --build $(WIN64_DIR)
+	cd $(WIN64_DIR) && cpack
 
 # The test programs under Wine, without a display (tools/wine-run): the 64-bit ones, and the
 # 32-bit ones where a 32-bit Wine is installed (Debian's wine32; not every machine can run it).
@@ -111,6 +133,11 @@ windows-test: windows deps-wine
 	ctest --test-dir $(WIN64_DIR) --output-on-failure -j2
 	@if [ -x /usr/lib/wine/wine ]; then ctest --test-dir $(WIN32_DIR) --output-on-failure -j2; \
 	else echo "No 32-bit Wine here: the 32-bit tests were built, not run."; fi
+
+# The 64-bit installer under Wine: a silent install into Program Files, the installed converter
+# on the example, a silent uninstall that leaves nothing behind.
+windows-installer-test: windows deps-wine
+	tools/check-windows-installer $(WIN64_DIR)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
