@@ -49,13 +49,17 @@ bool Inside(const Image& image, std::int64_t x, std::int64_t y) {
 // the closed-form stepping below within 64 bits.
 constexpr std::int64_t kLineLimit = std::int64_t{1} << 27;
 
-// Luminance (ITU-R BT.601 weights, in thousandths) below mid-grey counts as ink.
+// What DrawState takes as ink: the image goes onto a white monochrome bitmap, where every
+// pixel but the white background turns black. Pixels within a few steps of white count as the
+// background too, so that a picture's slightly off-white paper stays clear.
+constexpr std::uint32_t kNearWhite = 0xF0;
+
 bool IsInk(std::uint32_t pixel) {
   if ((pixel >> 24) < 0x80u) return false;
   const std::uint32_t r = (pixel >> 16) & 0xFFu;
   const std::uint32_t g = (pixel >> 8) & 0xFFu;
   const std::uint32_t b = pixel & 0xFFu;
-  return 299 * r + 587 * g + 114 * b < 128 * 1000;
+  return r < kNearWhite || g < kNearWhite || b < kNearWhite;
 }
 
 std::uint32_t Blend(std::uint32_t source, std::uint32_t target) {
@@ -239,9 +243,9 @@ void DeviceContext::DrawPicture(int x, int y, int w, int h, const Image& source,
 }
 
 void DeviceContext::DrawDisabled(int x, int y, const Image& source) {
-  // Ink is every pixel at least half opaque and darker than mid-grey by luminance: an icon's
-  // dark shapes, a bitmap's dark drawing on its light background. Light and transparent pixels
-  // leave the surface as it is.
+  // Ink is every pixel at least half opaque that is not (nearly) white: light greys and
+  // colours too, as the system's disabled drawing has them. White and transparent pixels leave
+  // the surface as it is.
   const auto emboss = [&](std::int64_t atX, std::int64_t atY, std::uint32_t pixel) {
     const Span columns = ClipSpan(atX, source.width, image_.width);
     const Span rows = ClipSpan(atY, source.height, image_.height);

@@ -120,10 +120,10 @@ class DeviceContext {
   // destination size.
   void DrawPicture(int x, int y, int w, int h, const Image& source, int sw, int sh);
   // The platform's disabled look of an image at its own size (DrawState with DSS_DISABLED): the
-  // image's opaque, dark pixels embossed, in the button highlight colour one pixel right and
-  // down, then in the button shadow colour in place. "Opaque, dark": alpha at least 0x80 and
-  // luminance (0.299 R + 0.587 G + 0.114 B) below 128, so an icon's transparent parts and a
-  // bitmap's light background stay clear.
+  // image's ink embossed, in the button highlight colour one pixel right and down, then in the
+  // button shadow colour in place. Ink is every pixel with alpha at least 0x80 that is not white
+  // or within 15 steps of it in every channel, so an icon's transparent parts and a bitmap's
+  // white background stay clear, and its light greys do not.
   void DrawDisabled(int x, int y, const Image& source);
 
   Rgb TextColor() const { return textColor_; }

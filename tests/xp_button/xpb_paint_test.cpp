@@ -419,9 +419,11 @@ TEST(XpBPicture, AnIconBringsItsOwnTransparency) {
 }
 
 TEST(XpBPicture, ThePictureMovesWithThePressAndOtherKindsShowOnlyDisabled) {
+  // A light grey pixel: disabled, it is ink as much as a dark one.
+  constexpr Colour kGrey{192, 192, 192};
   const auto icon = [](PictureKind kind) {
     Image image(16, 16, 0x00000000);
-    image.pixels[0] = 0xFF000000;
+    image.pixels[0] = 0xFFC0C0C0;
     return std::make_shared<FakePicture>(kind, std::move(image));
   };
   const struct {
@@ -432,9 +434,9 @@ TEST(XpBPicture, ThePictureMovesWithThePressAndOtherKindsShowOnlyDisabled) {
     Colour at;         // (68, 12)
     Colour rightDown;  // (69, 13)
   } rows[] = {
-      {"icon at rest", PictureKind::kIcon, kRest, true, kBlack, kFace},
-      {"icon held down", PictureKind::kIcon, kDown, true, kFace, kBlack},
-      {"bitmap held down", PictureKind::kBitmap, kDown, true, kFace, kBlack},
+      {"icon at rest", PictureKind::kIcon, kRest, true, kGrey, kFace},
+      {"icon held down", PictureKind::kIcon, kDown, true, kFace, kGrey},
+      {"bitmap held down", PictureKind::kBitmap, kDown, true, kFace, kGrey},
       {"metafile", PictureKind::kOther, kRest, true, kFace, kFace},
       {"icon disabled", PictureKind::kIcon, kRest, false, kShadow, kHighlight},
       {"bitmap disabled", PictureKind::kBitmap, kRest, false, kShadow, kHighlight},

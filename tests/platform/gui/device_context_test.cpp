@@ -300,11 +300,11 @@ TEST(DeviceContextTest, PictureBlendsItsAlphaAndScalesByNearestPixel) {
   EXPECT_EQ(transparent.dc().GetPixel(0, 0), kWhite);
 }
 
-TEST(DeviceContextTest, DisabledLookEmbossesTheDarkOpaquePixels) {
-  // Ink: (0, 0) black, (1, 1) just below mid-grey, (2, 1) black at half alpha. Not ink: white,
-  // mid-grey itself, and black with too little alpha.
+TEST(DeviceContextTest, DisabledLookEmbossesEveryOpaquePixelButWhite) {
+  // Ink: black, a light grey, and a colour one step too dark in one channel at half alpha. Not
+  // ink: white, nearly white, and black with too little alpha.
   Image source(3, 2);
-  source.pixels = {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFF808080, 0xFF7F7F7F, 0x80000000};
+  source.pixels = {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFFC0C0C0, 0xFFF0F8F0, 0x80EFFFFF};
   const Legend legend = {{kFace, '.'}, {kHighlight, 'h'}, {kShadow, 's'}};
 
   Surface s(5, 4, kFace);
@@ -312,15 +312,15 @@ TEST(DeviceContextTest, DisabledLookEmbossesTheDarkOpaquePixels) {
   EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
                                ".....",
                                ".s...",
-                               "..ss.",
-                               "...hh",
+                               ".shs.",
+                               "..h.h",
                            }));
 
   Surface clipped(4, 3, kFace);
   clipped.dc().DrawDisabled(-1, -1, source);
   EXPECT_EQ(clipped.Map(legend), (std::vector<std::string>{
-                                     "ss..",
-                                     ".hh.",
+                                     "hs..",
+                                     "h.h.",
                                      "....",
                                  }));
 }
