@@ -27,13 +27,19 @@ class HeadlessControlHost final : public ControlWindow {
   void SetCaptionSource(std::function<std::u16string()>) override {}
   // The pointer over the control or elsewhere, for the click rule.
   void SetPointerOver(bool over) { pointerOver_ = over; }
+  // Whether the control shows, and whether a modal dialog blocks the window it would be in: as
+  // for a disabled control, the pointer is never over a hidden or a blocked one.
+  void SetShown(bool shown) { shown_ = shown; }
+  void SetBlocked(bool blocked) { blocked_ = blocked; }
   // What a yield to the event loop runs, if anything.
   void SetYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   std::int32_t WindowHandle() const override { return kHandle; }
-  std::int32_t WindowUnderPointer() const override { return pointerOver_ ? kHandle : 0; }
+  std::int32_t WindowUnderPointer() const override {
+    return pointerOver_ && enabled_ && shown_ && !blocked_ ? kHandle : 0;
+  }
   std::u16string InstanceName() const override { return instanceName_; }
   int PixelsPerInchX() const override { return 96; }
   int PixelsPerInchY() const override { return 96; }
@@ -66,6 +72,8 @@ class HeadlessControlHost final : public ControlWindow {
   std::function<void()> yield_;
   bool enabled_ = true;
   bool pointerOver_ = false;
+  bool shown_ = true;
+  bool blocked_ = false;
   bool timerEnabled_ = false;
   int width_;
   int height_;

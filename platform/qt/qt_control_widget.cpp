@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <string_view>
 #include <utility>
 
 #include "platform/gui/failure_report.h"
@@ -67,7 +68,31 @@ constexpr std::pair<int, std::int16_t> kKeyCodes[] = {
     {Qt::Key_Dollar, 52},      {Qt::Key_Percent, 53},      {Qt::Key_AsciiCircum, 54},
     {Qt::Key_Ampersand, 55},   {Qt::Key_Asterisk, 56},     {Qt::Key_ParenLeft, 57},
     {Qt::Key_ParenRight, 48},  {Qt::Key_Space, 32},        {Qt::Key_Cancel, 3},
+    {Qt::Key_Back, 166},       {Qt::Key_Forward, 167},     {Qt::Key_Refresh, 168},
+    {Qt::Key_Stop, 169},       {Qt::Key_Search, 170},      {Qt::Key_Favorites, 171},
+    {Qt::Key_HomePage, 172},   {Qt::Key_VolumeMute, 173},  {Qt::Key_VolumeDown, 174},
+    {Qt::Key_VolumeUp, 175},   {Qt::Key_MediaNext, 176},   {Qt::Key_MediaPrevious, 177},
+    {Qt::Key_MediaStop, 178},  {Qt::Key_MediaPlay, 179},   {Qt::Key_MediaTogglePlayPause, 179},
+    {Qt::Key_LaunchMail, 180}, {Qt::Key_LaunchMedia, 181}, {Qt::Key_Launch0, 182},
+    {Qt::Key_Launch1, 183},
 };
+
+// The rows of a US keyboard's letters, by the native scan code of their first key.
+constexpr std::pair<quint32, const char*> kLetterRows[] = {
+    {24, "QWERTYUIOP"}, {38, "ASDFGHJKL"}, {52, "ZXCVBNM"}};
+
+// The other keys that layouts put letters on, by native scan code: digits, then punctuation.
+constexpr std::pair<quint32, std::int16_t> kKeysAt[] = {
+    {10, 49},  {11, 50},  {12, 51},  {13, 52},  {14, 53},  {15, 54},  {16, 55},  {17, 56},
+    {18, 57},  {19, 48},  {20, 189}, {21, 187}, {34, 219}, {35, 221}, {47, 186}, {48, 222},
+    {49, 192}, {51, 220}, {59, 188}, {60, 190}, {61, 191}, {94, 226},
+};
+
+// A key's code: its own when it has one, else that of the US key in its place.
+std::int16_t KeyCodeOf(const QKeyEvent& event) {
+  if (const auto code = VirtualKeyCode(event.key(), event.modifiers())) return *code;
+  return VirtualKeyCodeAt(event.nativeScanCode());
+}
 
 // The keypad's keys have codes of their own, apart from the main keyboard's.
 std::optional<std::int16_t> KeypadCode(int key) {
@@ -107,19 +132,44 @@ std::optional<std::int16_t> VirtualKeyCode(int key, Qt::KeyboardModifiers modifi
   return std::nullopt;
 }
 
+std::int16_t VirtualKeyCodeAt(quint32 nativeScanCode) {
+  for (const auto& [first, letters] : kLetterRows) {
+    const std::string_view row(letters);
+    if (nativeScanCode >= first && nativeScanCode - first < row.size()) {
+      return static_cast<std::int16_t>(row[nativeScanCode - first]);
+    }
+  }
+  for (const auto& [at, code] : kKeysAt) {
+    if (at == nativeScanCode) return code;
+  }
+  return 0;
+}
+
 template <typename Step>
 void QtControlWidget::Guarded(Step&& step) {
   GuardedCall<QWidget*>(this, std::forward<Step>(step));
 }
 
 QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
+                                 QWidget* parent)
+    : QtControlWidget(instanceName, colors, nullptr, parent) {}
+
+QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
                                  TextEngine& text, QWidget* parent)
+    : QtControlWidget(instanceName, colors, &text, parent) {}
+
+QtControlWidget::QtControlWidget(const QString& instanceName, const SystemColors& colors,
+                                 TextEngine* text, QWidget* parent)
     : QWidget(parent),
       instanceName_(instanceName.toStdU16String()),
       handle_(NextHandle()),
       colors_(colors),
       text_(text),
       timer_(new QTimer(this)) {
+  if (text_ == nullptr) {
+    ownText_ = std::make_unique<QtTextEngine>(font());
+    text_ = ownText_.get();
+  }
   InstallQtControlAccessibility();
   // A push button takes the focus by a click and by the Tab key.
   setFocusPolicy(Qt::StrongFocus);
@@ -148,11 +198,13 @@ void QtControlWidget::SetEnabled(bool enabled) { setEnabled(enabled); }
 
 std::int32_t QtControlWidget::WindowUnderPointer() const {
   // Where the pointer is now, not where the last event happened: the click rule asks for it.
-  const QWidget* under = QApplication::widgetAt(QCursor::pos());
-  if (under == this) return handle_;
-  const auto* other = qobject_cast<const QtControlWidget*>(under);
-  return other != nullptr ? other->handle_ : 0;
+  // Qt's widget at a point may be disabled or behind a modal window, where the platform's
+  // window from a point never is.
+  const auto* under = qobject_cast<const QtControlWidget*>(QApplication::widgetAt(QCursor::pos()));
+  return under != nullptr && under->TakesPointer() ? under->handle_ : 0;
 }
+
+bool QtControlWidget::TakesPointer() const { return isVisible() && isEnabled() && !blocked_; }
 
 void QtControlWidget::SetClientSize(int width, int height) {
   resize(width, height);
@@ -264,26 +316,24 @@ void QtControlWidget::DeliverMouse(MouseHandler handler, std::int16_t button,
 
 void QtControlWidget::keyPressEvent(QKeyEvent* event) {
   ControlInput* input = Input();
-  const auto code = VirtualKeyCode(event->key(), event->modifiers());
-  if (input == nullptr || !code) {
+  if (input == nullptr) {
     QWidget::keyPressEvent(event);
     return;
   }
   // A held key comes again and again, each time as a press of its own.
-  Guarded([&] { input->OnKeyDown(*code, ShiftMask(event->modifiers())); });
+  Guarded([&] { input->OnKeyDown(KeyCodeOf(*event), ShiftMask(event->modifiers())); });
 }
 
 void QtControlWidget::keyReleaseEvent(QKeyEvent* event) {
   ControlInput* input = Input();
-  const auto code = VirtualKeyCode(event->key(), event->modifiers());
-  if (input == nullptr || !code) {
+  if (input == nullptr) {
     QWidget::keyReleaseEvent(event);
     return;
   }
   // Some platforms pair each repeated press with a release of their own making; only the
   // release of the key itself counts.
   if (event->isAutoRepeat()) return;
-  Guarded([&] { input->OnKeyUp(*code, ShiftMask(event->modifiers())); });
+  Guarded([&] { input->OnKeyUp(KeyCodeOf(*event), ShiftMask(event->modifiers())); });
 }
 
 void QtControlWidget::focusInEvent(QFocusEvent* event) {
@@ -329,6 +379,12 @@ void QtControlWidget::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() == QEvent::ParentChange) WatchWindow();
   if (event->type() == QEvent::EnabledChange && !isEnabled()) ReleaseCapture();
+  // The caption takes the window's font, as the window's labels do, so that its layout follows
+  // the font that the window shows.
+  if ((event->type() == QEvent::FontChange || event->type() == QEvent::ParentChange) &&
+      ownText_ != nullptr) {
+    ownText_->SetFont(font());
+  }
   if (input_ == nullptr) return;
   // The font and the colours are what a container's controls take up from it.
   if (event->type() == QEvent::FontChange) {

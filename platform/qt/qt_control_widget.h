@@ -9,10 +9,12 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/gui/window_host.h"
+#include "platform/qt/qt_text_engine.h"
 
 class QShortcut;
 
@@ -25,7 +27,12 @@ class QtControlWidget : public QWidget, public ControlWindow {
   Q_OBJECT
 
  public:
-  // The control paints with `colors` and `text`; both must outlive the widget.
+  // The control paints with `colors`, which must outlive the widget, and its caption in the
+  // widget's font, which is its window's unless it is given one of its own.
+  QtControlWidget(const QString& instanceName, const SystemColors& colors,
+                  QWidget* parent = nullptr);
+  // The same with text drawn by `text` whatever the font, as tests have it; it must outlive the
+  // widget.
   QtControlWidget(const QString& instanceName, const SystemColors& colors, TextEngine& text,
                   QWidget* parent = nullptr);
   ~QtControlWidget() override;
@@ -58,7 +65,7 @@ class QtControlWidget : public QWidget, public ControlWindow {
   int ClientHeight() const override { return height(); }
   void SetClientSize(int width, int height) override;
   const SystemColors& Colors() const override { return colors_; }
-  TextEngine& Text() override { return text_; }
+  TextEngine& Text() override { return *text_; }
   void SetAccessKey(std::optional<char16_t> key) override;
   void SetTimerEnabled(bool enabled) override;
   // A hidden or disabled widget, or one whose window a modal window blocks, takes no mouse input
@@ -86,6 +93,10 @@ class QtControlWidget : public QWidget, public ControlWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // `text` or, when there is none, an engine of the widget's own in its font.
+  QtControlWidget(const QString& instanceName, const SystemColors& colors, TextEngine* text,
+                  QWidget* parent);
+
   using MouseHandler = void (ControlInput::*)(std::int16_t, std::int16_t, float, float);
   // Hands a mouse event to the control with the masks and position as it takes them; events
   // of buttons it does not know are dropped, unless `withoutButton` says none is needed.
@@ -100,11 +111,16 @@ class QtControlWidget : public QWidget, public ControlWindow {
   // Follows the window that the widget is in, to hear when a modal window blocks it.
   void WatchWindow();
   void SetBlocked(bool blocked);
+  // Whether the pointer could click the widget where it is: the window-from-point rule leaves
+  // out hidden and disabled windows and those that a modal window blocks.
+  bool TakesPointer() const;
 
   std::u16string instanceName_;
   std::int32_t handle_;
   const SystemColors& colors_;
-  TextEngine& text_;
+  // The caption's engine in the widget's font, when the widget draws in its own.
+  std::unique_ptr<QtTextEngine> ownText_;
+  TextEngine* text_;
   std::optional<char16_t> accessKey_;
   QShortcut* accessShortcut_ = nullptr;
   ControlInput* input_ = nullptr;
@@ -118,9 +134,15 @@ class QtControlWidget : public QWidget, public ControlWindow {
 // The virtual-key code of a Qt key as a US keyboard has it: 32 the space bar, 13 Enter and
 // Return, 27 Escape, 9 Tab, 8 Backspace, 48..57 digits, 65..90 letters, 112..135 F1..F24,
 // 33..40 the page, end, home and arrow keys, 45 Insert, 46 Delete, 16..18 Shift, Ctrl and Alt,
-// 96..111 the keypad's digits and operators, 186..222 the punctuation keys. A shifted symbol
-// gives the key it is on ("!" gives 49). nullopt for a key that has no code here (letters of
-// other scripts, media keys).
+// 96..111 the keypad's digits and operators, 186..222 the punctuation keys, 166..183 the
+// browser, volume, media and launch keys. A shifted symbol gives the key it is on ("!" gives
+// 49). nullopt for a key that has no code here (letters of other scripts).
 std::optional<std::int16_t> VirtualKeyCode(int key, Qt::KeyboardModifiers modifiers);
+
+// The virtual-key code of the key at a place of the keyboard, by its native scan code as Qt
+// reports it on Linux (the evdev code plus 8): the code of the US key at that place, whatever
+// the layout, as the platform names the keys of a Russian layout by the Latin letters on them.
+// 0 for places with no key there.
+std::int16_t VirtualKeyCodeAt(quint32 nativeScanCode);
 
 }  // namespace brackwater

@@ -55,7 +55,8 @@ void QtWindowHost::SetLabelText(std::u16string_view name, const std::u16string& 
 }
 
 ControlWindow& QtWindowHost::AddControlWindow(const std::u16string& name, const Rect& place) {
-  auto* widget = new QtControlWidget(QtText(name), colors_, text_, &Window());
+  // The caption in the window's font, which the widget takes up from it.
+  auto* widget = new QtControlWidget(QtText(name), colors_, &Window());
   widget->setObjectName(QtText(name));
   Window().Place(widget, QtRect(place));
   controls_.emplace_back(name, widget);

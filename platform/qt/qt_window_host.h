@@ -13,7 +13,6 @@
 #include "platform/gui/window_host.h"
 #include "platform/qt/qt_control_widget.h"
 #include "platform/qt/qt_system_colors.h"
-#include "platform/qt/qt_text_engine.h"
 #include "platform/qt/qt_window.h"
 
 namespace brackwater {
@@ -49,9 +48,8 @@ class QtWindowHost final : public WindowHost {
 
  private:
   QtWindowPictures pictures_;
-  // The desktop's colours and font, which the controls paint with: they outlive the window.
+  // The desktop's colours, which the controls paint with: they outlive the window.
   QtSystemColors colors_;
-  QtTextEngine text_;
   std::unique_ptr<QtWindow> window_;
   // Children of the window, which destroys them.
   std::vector<std::pair<std::u16string, QLabel*>> labels_;

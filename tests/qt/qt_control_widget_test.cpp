@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPalette>
@@ -24,7 +25,9 @@
 #include "platform/gui/device_context.h"
 #include "platform/gui/failure_report.h"
 #include "platform/qt/qt_control_accessible.h"
+#include "platform/qt/qt_window_host.h"
 #include "tests/support/fixed_text_engine.h"
+#include "tests/support/host_contract.h"
 #include "tests/support/recording_input.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"
@@ -235,6 +238,16 @@ TEST_F(QtControlHostTest, KeysArriveAsVirtualKeyCodesWithTheModifierMask) {
   EXPECT_EQ(firstInput.log, (Log{"KeyDown 32 0", "KeyUp 32 0", "KeyDown 13 0", "KeyUp 13 0",
                                  "KeyDown 27 0", "KeyUp 27 0", "KeyDown 17 2", "KeyDown 65 2",
                                  "KeyUp 65 2", "KeyUp 17 0", "KeyDown 101 0", "KeyUp 101 0"}));
+  // A letter of another script has the code of the key it is on, and a key that is nowhere on
+  // a US keyboard has 0: both are still pressed and released.
+  Clear();
+  for (const quint32 scanCode : {47u, 0u}) {
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent event(type, 0x0416, Qt::NoModifier, scanCode, 0x6d6, 0, QStringLiteral("ж"));
+      QApplication::sendEvent(&first, &event);
+    }
+  }
+  EXPECT_EQ(firstInput.log, (Log{"KeyDown 186 0", "KeyUp 186 0", "KeyDown 0 0", "KeyUp 0 0"}));
   // Tab moves the focus on, as between a window's controls, and its release goes where the
   // focus went.
   Clear();
@@ -283,11 +296,20 @@ TEST(VirtualKeyCode, NamesEachKeyAsAUsKeyboardDoes) {
       {Qt::Key_Period, Qt::KeypadModifier, 110},
       {Qt::Key_Home, Qt::KeypadModifier, 36},
       {0x0416, {}, std::nullopt},  // a Cyrillic letter: no key of a US keyboard
-      {Qt::Key_VolumeUp, {}, std::nullopt},
+      {Qt::Key_VolumeUp, {}, 175},
+      {Qt::Key_MediaTogglePlayPause, {}, 179},
       {0, {}, std::nullopt},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(VirtualKeyCode(row.key, row.modifiers), row.code) << std::hex << row.key;
+  }
+  // By the place on the keyboard, as Linux numbers the keys: the US key there, or none.
+  const std::pair<quint32, std::int16_t> places[] = {
+      {24, 81}, {33, 80},  {38, 65},  {46, 76}, {52, 90}, {58, 77},      {10, 49},
+      {19, 48}, {47, 186}, {94, 226}, {0, 0},   {23, 0},  {59 + 200, 0},
+  };
+  for (const auto& [scanCode, code] : places) {
+    EXPECT_EQ(VirtualKeyCodeAt(scanCode), code) << scanCode;
   }
 }
 
@@ -393,6 +415,56 @@ TEST_F(QtControlHostTest, TheWindowUnderThePointerIsTheWidgetAtTheCursor) {
   // The window between them is none that a control knows.
   QCursor::setPos(window.mapToGlobal(QPoint(90, 50)));
   EXPECT_EQ(first.WindowUnderPointer(), 0);
+}
+
+// A control as the program's window host makes it, in a shown window of its own.
+class QtSubject final : public testing::HostContractSubject {
+ public:
+  QtSubject() {
+    host_.MakeWindow(u"Contract", 200, 100);
+    control_ = &dynamic_cast<QtControlWidget&>(host_.AddControlWindow(u"C", {10, 20, 110, 60}));
+    host_.Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&host_.Window()));
+  }
+  ControlWindow& Control() override { return *control_; }
+  void PointerOnControl(bool on) override {
+    QCursor::setPos(on ? control_->mapToGlobal(QPoint(50, 20))
+                       : host_.Window().mapToGlobal(QPoint(150, 90)));
+  }
+  void SetControlShown(bool shown) override { control_->setVisible(shown); }
+  void WhileModalDialogOpen(const std::function<void()>& check) override {
+    QDialog dialog(&host_.Window());
+    // Beside the window, so that only its blocking keeps the pointer from the control.
+    dialog.setGeometry(QRect(host_.Window().geometry().topRight() + QPoint(50, 0), QSize(60, 40)));
+    QTimer::singleShot(0, &dialog, [&] {
+      check();
+      dialog.reject();
+    });
+    dialog.exec();
+  }
+  int WindowTextWidth(std::u16string_view text) override {
+    // Measured on an image, as the caption is.
+    const QImage device(1, 1, QImage::Format_RGB32);
+    return QFontMetrics(host_.Window().font(), &device)
+        .horizontalAdvance(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  }
+  void EnlargeWindowFont() override {
+    QFont font = host_.Window().font();
+    font.setPixelSize(font.pixelSize() + 8);
+    host_.Window().setFont(font);
+  }
+
+ private:
+  QtWindowHost host_{{}};
+  QtControlWidget* control_ = nullptr;
+};
+
+TEST(QtHostContract, FollowsTheWindowFromPointRule) {
+  testing::ExpectWindowFromPointRule([] { return std::make_unique<QtSubject>(); });
+}
+
+TEST(QtHostContract, TheCaptionIsInTheWindowFont) {
+  testing::ExpectCaptionInTheWindowFont([] { return std::make_unique<QtSubject>(); });
 }
 
 TEST_F(QtControlHostTest, AltAndTheAccessKeyReachTheControlFromAnywhereInItsWindow) {
