@@ -104,11 +104,12 @@ BG_SIZE = (338, 162)
 BG_TOP, BG_BOTTOM = 255, 200  # grey level of the first and the last row
 
 # The emblem's ellipse, in background pixels. Its centre lies above the top
-# edge so that only the lower part shows; its left end stays right of x 190
-# and its bottom above y 62, clear of the step labels (x < 187, y 12..65)
-# and of the buttons (y >= 76).
-EMBLEM_C = (296.0, -36.0)
-EMBLEM_R = (112.0, 94.0)
+# edge so that only the lower part shows; on the rows of the step labels
+# (y 12..65) it starts right of x 215, and at the top edge right of x 205,
+# well clear of where their texts may end (x < 187), and its bottom stays
+# above y 52, clear of the buttons (y >= 76).
+EMBLEM_C = (304.0, -40.0)
+EMBLEM_R = (106.0, 90.0)
 
 
 def background_grey(y):

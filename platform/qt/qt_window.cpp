@@ -1,32 +1,108 @@
 #include "platform/qt/qt_window.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/gui/text_fit.h"
+
 namespace brackwater {
+namespace {
+
+// The window was laid out for a dialog font eleven pixels high; the fonts tried run from there
+// down to eight, each size first in the desktop's family, then in a condensed one that Debian
+// installs (fonts-dejavu-extra).
+constexpr int kDesignedPixelSize = 11;
+constexpr int kSmallestPixelSize = 8;
+constexpr char kCondensedFamily[] = "DejaVu Sans Condensed";
+
+std::vector<QFont> CandidateFonts(const QFont& desktop) {
+  std::vector<QFont> fonts;
+  for (int size = kDesignedPixelSize; size >= kSmallestPixelSize; --size) {
+    QFont plain = desktop;
+    plain.setPixelSize(size);
+    fonts.push_back(plain);
+    QFont condensed(QString::fromLatin1(kCondensedFamily));
+    condensed.setPixelSize(size);
+    fonts.push_back(condensed);
+  }
+  return fonts;
+}
+
+}  // namespace
+
+QtLabel::QtLabel(const QString& text, bool opaque, QWidget* parent)
+    : QLabel(parent), whole_(text), opaque_(opaque) {
+  setTextFormat(Qt::PlainText);
+  Fit();
+}
+
+void QtLabel::SetWholeText(const QString& text) {
+  whole_ = text;
+  Fit();
+}
+
+void QtLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::FontChange) Fit();
+}
+
+void QtLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  if (opaque_) Fit();
+}
+
+void QtLabel::Fit() {
+  if (!opaque_) {
+    // As wide as its one line of text, whatever the font makes of it.
+    setText(whole_);
+    resize(sizeHint().width(), height());
+    return;
+  }
+  const QFontMetrics metrics = fontMetrics();
+  const std::u16string shown = ShortenToWidth(
+      whole_.toStdU16String(), contentsRect().width(), [&metrics](std::u16string_view run) {
+        return metrics.horizontalAdvance(
+            QString::fromUtf16(run.data(), static_cast<qsizetype>(run.size())));
+      });
+  setText(QString::fromStdU16String(shown));
+  const QString whole = text() == whole_ ? QString() : whole_;
+  setToolTip(whole);
+  setAccessibleDescription(whole);
+}
 
 QtWindow::QtWindow(const QString& caption, QSize clientSize, const QPixmap& background,
                    const QIcon& icon)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      background_(background) {
+      background_(background),
+      desktopFont_(font()) {
   setWindowTitle(caption);
   setWindowIcon(icon);
   setFixedSize(clientSize);
-  // The window was laid out for a dialog font eleven pixels high; desktop fonts here run
-  // larger and would not fit the labels.
-  QFont small = font();
-  small.setPixelSize(11);
-  setFont(small);
+  FitFont();
 }
 
-QLabel* QtWindow::AddLabel(const QRect& place, const QString& text,
-                           std::optional<QColor> background) {
-  auto* label = new QLabel(text, this);
+void QtWindow::FitFont() {
+  const std::vector<QFont> fonts = CandidateFonts(desktopFont_);
+  std::vector<TextInWidth> texts;
+  for (const DesignedLabel& label : designed_) texts.push_back({label.text, label.width});
+  const std::size_t chosen =
+      FirstFontThatFits(fonts.size(), texts, [&fonts](std::size_t font, std::u16string_view text) {
+        return QFontMetrics(fonts[font])
+            .horizontalAdvance(
+                QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+      });
+  setFont(fonts[chosen]);
+}
+
+QtLabel* QtWindow::AddLabel(const QRect& place, const QString& text,
+                            std::optional<QColor> background) {
+  auto* label = new QtLabel(text, background.has_value(), this);
   label->setGeometry(place);
-  label->setTextFormat(Qt::PlainText);
   if (background) {
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
@@ -38,10 +114,10 @@ QLabel* QtWindow::AddLabel(const QRect& place, const QString& text,
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
-    // A transparent label is as wide as its one line of text, whatever the font makes of it.
-    label->adjustSize();
-    label->resize(label->width(), place.height());
   }
+  designed_.push_back({text.toStdU16String(), place.width()});
+  FitFont();
+  label->SetWholeText(text);
   return label;
 }
 

@@ -43,14 +43,14 @@ void QtWindowHost::AddLabel(const std::u16string& name, const Rect& place,
                             const std::u16string& text, std::optional<Rgb> background) {
   std::optional<QColor> colour;
   if (background) colour = QtColor(*background);
-  QLabel* label = Window().AddLabel(QtRect(place), QtText(text), colour);
+  QtLabel* label = Window().AddLabel(QtRect(place), QtText(text), colour);
   label->setObjectName(QtText(name));
   labels_.emplace_back(name, label);
 }
 
 void QtWindowHost::SetLabelText(std::u16string_view name, const std::u16string& text) {
-  QLabel& label = Label(name);
-  label.setText(QtText(text));
+  QtLabel& label = Label(name);
+  label.SetWholeText(QtText(text));
   label.repaint();
 }
 
@@ -100,7 +100,7 @@ QtWindow& QtWindowHost::Window() const {
   return *window_;
 }
 
-QLabel& QtWindowHost::Label(std::u16string_view name) const { return Find(labels_, name); }
+QtLabel& QtWindowHost::Label(std::u16string_view name) const { return Find(labels_, name); }
 
 QtControlWidget& QtWindowHost::ControlWidget(std::u16string_view name) const {
   return Find(controls_, name);

@@ -43,7 +43,7 @@ class QtWindowHost final : public WindowHost {
 
   // What was made, by name; std::logic_error for what was not.
   QtWindow& Window() const;
-  QLabel& Label(std::u16string_view name) const;
+  QtLabel& Label(std::u16string_view name) const;
   QtControlWidget& ControlWidget(std::u16string_view name) const;
 
  private:
@@ -52,7 +52,7 @@ class QtWindowHost final : public WindowHost {
   QtSystemColors colors_;
   std::unique_ptr<QtWindow> window_;
   // Children of the window, which destroys them.
-  std::vector<std::pair<std::u16string, QLabel*>> labels_;
+  std::vector<std::pair<std::u16string, QtLabel*>> labels_;
   std::vector<std::pair<std::u16string, QtControlWidget*>> controls_;
 };
 

@@ -67,7 +67,55 @@ TEST(Program, TheWindowIsAsDesigned) {
   EXPECT_EQ(nextTakingFocus(&program.host.ControlWidget(u"Command1")),
             &program.host.ControlWidget(u"Command2"));
   // The background shows through the transparent labels: white at the top-left corner.
-  EXPECT_EQ(window.grab().toImage().pixelColor(1, 1), QColor(255, 255, 255));
+  const QImage shown = window.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(1, 1), QColor(255, 255, 255));
+
+  // Each instruction shows whole within its designed width, and the background's red emblem
+  // keeps clear of the place it is designed for, with a margin.
+  const struct {
+    const char16_t* name;
+    QRect designed;
+  } instructions[] = {
+      {u"Label2", {8, 12, 178, 13}}, {u"Label3", {8, 32, 101, 13}}, {u"Label4", {8, 52, 66, 13}}};
+  for (const auto& label : instructions) {
+    const std::string name(label.name, label.name + 6);
+    EXPECT_LE(program.host.Label(label.name).width(), label.designed.width()) << name;
+    const QRect clear = label.designed.adjusted(0, 0, 8, 4);
+    for (int y = clear.top(); y <= clear.bottom(); ++y) {
+      for (int x = clear.left(); x <= clear.right(); ++x) {
+        const QColor pixel = shown.pixelColor(x, y);
+        ASSERT_LT(pixel.red() - pixel.green(), 32) << name << " at " << x << ", " << y;
+      }
+    }
+  }
+  // So does the status line's credit, and the buttons' captions take the window's font.
+  const QLabel& status = program.host.Label(u"Label1");
+  EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());
+  EXPECT_EQ(program.host.ControlWidget(u"Command1").font(), window.font());
+}
+
+TEST(Program, AStatusTooLongForItsLineIsShortenedInTheMiddle) {
+  testing::ScriptedPicker picker;
+  testing::QtProgram program(picker, FixedServices());
+  QtLabel& status = program.host.Label(u"Label1");
+  const QString path =
+      "/home/someone/with/a/very/long/path/to/the/browser/profile/folder/where/"
+      "the/notes/are/kept/notes.adr";
+  program.host.SetLabelText(u"Label1", path.toStdU16String());
+  EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());
+  EXPECT_TRUE(status.text().startsWith("/home/")) << status.text().toStdString();
+  EXPECT_TRUE(status.text().endsWith(QString::fromUtf16(u"\u2026/notes.adr")))
+      << status.text().toStdString();
+  EXPECT_FALSE(status.wordWrap());
+  EXPECT_EQ(status.WholeText(), path);
+  EXPECT_EQ(status.toolTip(), path);
+  EXPECT_EQ(status.accessibleDescription(), path);
+
+  // A text that fits is shown as it is, with nothing more to tell.
+  program.host.SetLabelText(u"Label1", u"File saved");
+  EXPECT_EQ(status.text(), "File saved");
+  EXPECT_EQ(status.toolTip(), "");
+  EXPECT_EQ(status.accessibleDescription(), "");
 }
 
 TEST(Program, TheButtonsRunTheWorkflow) {
