@@ -5,11 +5,14 @@
 #include <cerrno>
 #include <charconv>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +22,10 @@
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
 #include "platform/system/text_codec.h"
+
+#ifdef _WIN32
+#include <winerror.h>
+#endif
 
 namespace {
 
@@ -48,8 +55,27 @@ struct Arguments {
   std::optional<std::filesystem::path> output;
 };
 
+// Why the last write failed, as errno names it.
+int WriteError() {
+#ifdef _WIN32
+  // The C runtime reads the system's errors for a pipe whose reader has gone as EINVAL.
+  if (errno == EINVAL && (_doserrno == ERROR_BROKEN_PIPE || _doserrno == ERROR_NO_DATA ||
+                          _doserrno == ERROR_PIPE_NOT_CONNECTED)) {
+    return EPIPE;
+  }
+#endif
+  return errno;
+}
+
+// Why the first write to stdout failed, kept for the end, where stdout is checked: a later
+// flush or close may no longer know it.
+int stdoutError = 0;
+
 void Print(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() && stream == stdout &&
+      stdoutError == 0) {
+    stdoutError = WriteError();
+  }
 }
 
 int Fail(std::string_view message) {
@@ -105,22 +131,30 @@ std::optional<int> ParseArguments(int argc, Char** argv, Arguments& arguments) {
   return std::nullopt;
 }
 
-// SOURCE_DATE_EPOCH that names no moment; noticed only once the notes file is known to hold
+// A moment that the header cannot name; noticed only once the notes file is known to hold
 // notes, so that a missing or empty notes file is what is reported first.
-struct UnusableSourceDateEpoch {};
+struct UnusableMoment {
+  std::string_view message;
+};
 
 // The moment the header names: SOURCE_DATE_EPOCH (in UTC, as reproducible builds have it), or
 // the current local time.
 DateTimeText HeaderDateTime() {
+  constexpr UnusableMoment kOutOfRange{"SOURCE_DATE_EPOCH is out of range"};
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-  if (epoch == nullptr) return FormatDateTime(std::time(nullptr), TimeZone::kLocal);
+  if (epoch == nullptr) {
+    if (auto now = FormatDateTime(std::time(nullptr), TimeZone::kLocal)) return *now;
+    throw UnusableMoment{"the current time cannot be written as a date"};
+  }
   const std::string_view text = epoch;
   std::time_t seconds{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error == std::errc::result_out_of_range) throw kOutOfRange;
   if (text.empty() || error != std::errc{} || end != text.data() + text.size() || seconds < 0) {
-    throw UnusableSourceDateEpoch{};
+    throw UnusableMoment{"SOURCE_DATE_EPOCH is not a whole number of seconds"};
   }
-  return FormatDateTime(seconds, TimeZone::kUtc);
+  if (auto moment = FormatDateTime(seconds, TimeZone::kUtc)) return *moment;
+  throw kOutOfRange;
 }
 
 int Run(const Arguments& arguments) {
@@ -129,8 +163,12 @@ int Run(const Arguments& arguments) {
   try {
     result = ExportNotesFile(PathToText(arguments.notes), FileReading::kMapped, SystemCodePage(),
                              {HeaderDateTime, [&output](const std::u16string&) { return output; }});
-  } catch (const UnusableSourceDateEpoch&) {
-    return Fail("SOURCE_DATE_EPOCH is not a whole number of seconds");
+  } catch (const UnusableMoment& moment) {
+    return Fail(moment.message);
+  } catch (const std::bad_alloc&) {
+    // What was held is freed by now, which leaves room for the message. An earlier file at the
+    // output is as it was: the export replaces it only once complete.
+    return Fail("cannot export " + Shown(arguments.notes) + ": out of memory");
   }
   switch (result.failure) {
     case ExportFailure::kCannotRead:
@@ -144,19 +182,50 @@ int Run(const Arguments& arguments) {
       break;
   }
   Print(stdout, "File saved as " + Shown(TextToPath(result.exportPath)) + "\n");
+  if (!result.notesFound) {
+    Print(stderr, std::string(kProgram) + ": no notes found in " + Shown(arguments.notes) +
+                      "; the export holds only its header\n");
+  }
   return 0;
+}
+
+// As coreutils do, what was printed counts only once it has reached its file: stdout is closed,
+// not only flushed, so that what only the close finds (a full disk over NFS) is reported too.
+// It is flushed first all the same: the Windows C runtime's close does not report a failed
+// flush. A failure of stderr itself can only be told by the status.
+int Finish(int status) {
+  errno = 0;
+  if (std::fflush(stdout) != 0 && stdoutError == 0) stdoutError = WriteError();
+  const bool failed = std::ferror(stdout) != 0;
+  errno = 0;
+  if (std::fclose(stdout) != 0 || failed) {
+    if (stdoutError == 0) stdoutError = WriteError();
+    const std::string reason =
+        stdoutError != 0 ? ": " + std::string(std::strerror(stdoutError)) : "";
+    status = Fail("cannot write to standard output" + reason);
+  }
+  if (std::fflush(stderr) != 0 || std::ferror(stderr) != 0) status = kFailed;
+  return status;
 }
 
 template <typename Char>
 int Main(int argc, Char** argv) {
   std::setlocale(LC_ALL, "");
+#ifdef SIGPIPE
+  // A reader that has gone away is a write that fails, reported as such, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   Arguments arguments;
-  if (const std::optional<int> status = ParseArguments(argc, argv, arguments)) return *status;
-  try {
-    return Run(arguments);
-  } catch (const std::exception& error) {
-    return Fail(error.what());
+  if (const std::optional<int> status = ParseArguments(argc, argv, arguments)) {
+    return Finish(*status);
   }
+  int status = kFailed;
+  try {
+    status = Run(arguments);
+  } catch (const std::exception& error) {
+    status = Fail(error.what());
+  }
+  return Finish(status);
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ ExportResult ExportNotesFile(std::u16string_view notesPath, FileReading reading,
   } catch (const FileError& error) {
     return Failed(ExportFailure::kCannotWrite, error);
   }
-  return {ExportFailure::kNone, exportPath, {}, {}};
+  return {ExportFailure::kNone, exportPath, {}, {}, HoldsNotes(notes.View())};
 }
 
 }  // namespace brackwater

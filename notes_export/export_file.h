@@ -72,6 +72,7 @@ struct ExportResult {
   std::u16string exportPath;   // where the export was written
   std::filesystem::path file;  // the file that failed, as the system was given it
   std::string reason;          // the system's reason, in UTF-8; empty for a file without notes
+  bool notesFound = false;     // whether the export written holds a note, not only its header
 };
 
 // Reads the notes file, refuses an empty one, and writes its export as WriteExportFile does.

@@ -313,6 +313,11 @@ bool StreamNotesExportUtf8(std::string_view notesBytes, std::u16string_view inpu
   return true;
 }
 
+bool HoldsNotes(std::string_view notesBytes) {
+  return Find(notesBytes, Markers<char>::kName, 0) != npos ||
+         Find(notesBytes, Markers<char>::kUrl, 0) != npos;
+}
+
 std::u16string ExtractNotes(std::u16string_view workText) {
   std::u16string notes;
   ExtractRecords(workText, notes);

@@ -31,6 +31,10 @@ bool StreamNotesExportUtf8(std::string_view notesBytes, std::u16string_view inpu
                            std::u16string_view dateText, std::u16string_view timeText,
                            const Utf8Sink& sink);
 
+// Whether the export of these bytes holds any note after its header: every record that holds
+// "NAME=" or "URL=" gives one, and neither can straddle the cut between records.
+bool HoldsNotes(std::string_view notesBytes);
+
 // The notes part of the export: one block per note of the decoded notes text.
 std::u16string ExtractNotes(std::u16string_view workText);
 

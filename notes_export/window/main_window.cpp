@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 #include "notes_export/export_file.h"
@@ -42,7 +43,10 @@ std::u16string FailureMessage(std::string_view what) {
 
 MainServices SystemServices() {
   return {
-      [] { return FormatDateTime(std::time(nullptr), TimeZone::kLocal); },
+      [] {
+        if (auto now = FormatDateTime(std::time(nullptr), TimeZone::kLocal)) return *now;
+        throw std::runtime_error("the clock's time cannot be written as a date");
+      },
       ApplicationDataFolder,
       [](const std::u16string& folder) { return FolderExists(folder); },
       SystemCodePage(),

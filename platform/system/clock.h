@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace brackwater {
@@ -13,7 +14,8 @@ struct DateTimeText {
 enum class TimeZone { kLocal, kUtc };
 
 // The moment as the user's locale writes it: on POSIX the one set from the environment by the
-// program at start, on Windows the user's regional settings.
-DateTimeText FormatDateTime(std::time_t moment, TimeZone zone);
+// program at start, on Windows the user's regional settings. Nothing for a moment that the
+// system's calendar cannot give, such as a year beyond its range: no date is made up.
+std::optional<DateTimeText> FormatDateTime(std::time_t moment, TimeZone zone);
 
 }  // namespace brackwater

@@ -1,13 +1,16 @@
 #include <cwchar>
+#include <utility>
 
 #include "platform/system/clock.h"
 
 namespace brackwater {
 namespace {
 
-std::u16string Format(const wchar_t* format, const std::tm& parts) {
+// Nothing when the text does not fit, which wcsftime does not tell apart from an empty one.
+std::optional<std::u16string> Format(const wchar_t* format, const std::tm& parts) {
   wchar_t buffer[256];
   const std::size_t length = std::wcsftime(buffer, std::size(buffer), format, &parts);
+  if (length == 0) return std::nullopt;
   std::u16string text;
   for (std::size_t i = 0; i < length; ++i) {
     auto c = static_cast<char32_t>(buffer[i]);
@@ -24,14 +27,16 @@ std::u16string Format(const wchar_t* format, const std::tm& parts) {
 
 }  // namespace
 
-DateTimeText FormatDateTime(std::time_t moment, TimeZone zone) {
+std::optional<DateTimeText> FormatDateTime(std::time_t moment, TimeZone zone) {
   std::tm parts{};
-  if (zone == TimeZone::kUtc) {
-    gmtime_r(&moment, &parts);
-  } else {
-    localtime_r(&moment, &parts);
-  }
-  return {Format(L"%x", parts), Format(L"%X", parts)};
+  // Both fail for a year that does not fit the calendar's int.
+  const std::tm* split =
+      zone == TimeZone::kUtc ? gmtime_r(&moment, &parts) : localtime_r(&moment, &parts);
+  if (split == nullptr) return std::nullopt;
+  std::optional<std::u16string> date = Format(L"%x", parts);
+  std::optional<std::u16string> time = Format(L"%X", parts);
+  if (!date || !time) return std::nullopt;
+  return DateTimeText{std::move(*date), std::move(*time)};
 }
 
 }  // namespace brackwater

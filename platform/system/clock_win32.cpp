@@ -21,18 +21,18 @@ bool ToSystemTime(std::time_t moment, SYSTEMTIME& utc) {
 }
 
 std::u16string Text(const wchar_t* buffer, int length) {
-  // The length counts the closing NUL; 0 means the call failed.
-  return length > 0 ? std::u16string(buffer, buffer + length - 1) : std::u16string();
+  // The length counts the closing NUL.
+  return std::u16string(buffer, buffer + length - 1);
 }
 
 }  // namespace
 
-DateTimeText FormatDateTime(std::time_t moment, TimeZone zone) {
+std::optional<DateTimeText> FormatDateTime(std::time_t moment, TimeZone zone) {
   SYSTEMTIME utc{};
-  if (!ToSystemTime(moment, utc)) return {};
+  if (!ToSystemTime(moment, utc)) return std::nullopt;
   SYSTEMTIME shown = utc;
   if (zone == TimeZone::kLocal && !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &shown)) {
-    return {};
+    return std::nullopt;
   }
   wchar_t date[256];
   wchar_t time[256];
@@ -40,7 +40,9 @@ DateTimeText FormatDateTime(std::time_t moment, TimeZone zone) {
                                          date, static_cast<int>(std::size(date)), nullptr);
   const int timeLength = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &shown, nullptr, time,
                                          static_cast<int>(std::size(time)));
-  return {Text(date, dateLength), Text(time, timeLength)};
+  // 0 is a failed call, such as a year that the calendar of the user's locale cannot give.
+  if (dateLength <= 0 || timeLength <= 0) return std::nullopt;
+  return DateTimeText{Text(date, dateLength), Text(time, timeLength)};
 }
 
 }  // namespace brackwater

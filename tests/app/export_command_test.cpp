@@ -15,12 +15,22 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace brackwater {
 namespace {
+
+// The address sanitizer reserves more address space than a memory limit leaves.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 
 using testing::ReadBytes;
 using testing::TempDir;
@@ -32,10 +42,17 @@ struct Outcome {
   std::string err;
 };
 
+// Where a standard stream of the program goes: a file that the test reads afterwards, a device
+// that refuses every write, or a pipe whose reader is gone before the program starts.
+enum class Stream { kFile, kFull, kClosedPipe };
+
 struct Launch {
   std::vector<std::string> args;
   std::filesystem::path folder;
   std::vector<std::string> environment = {"LC_ALL=C", "SOURCE_DATE_EPOCH=97445"};
+  Stream out = Stream::kFile;
+  Stream err = Stream::kFile;
+  bool littleMemory = false;
 };
 
 #ifdef _WIN32
@@ -64,8 +81,14 @@ Outcome Spawn(const Launch& launch) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = create("out");
-  startup.hStdError = create("err");
+  auto stream = [&](Stream kind, const char* name) {
+    HANDLE reader = nullptr, writer = nullptr;
+    if (kind == Stream::kFile || !CreatePipe(&reader, &writer, &inherited, 0)) return create(name);
+    CloseHandle(reader);
+    return writer;
+  };
+  startup.hStdOutput = stream(launch.out, "out");
+  startup.hStdError = stream(launch.err, "err");
   const std::wstring program = std::filesystem::absolute(BRACKWATER_EXPORT).native();
   std::wstring commandLine = Quoted(program);
   for (const auto& arg : launch.args) commandLine += L" " + Quoted(Wide(arg));
@@ -90,11 +113,28 @@ Outcome Spawn(const Launch& launch) {
 Outcome Spawn(const Launch& launch) {
   TempDir streams;
   const std::string outPath = streams / "out", errPath = streams / "err";
+  int pipeEnds[2] = {-1, -1};
+  if (::pipe(pipeEnds) == 0) ::close(pipeEnds[0]);
+  auto descriptor = [&](Stream kind, const std::string& path) {
+    switch (kind) {
+      case Stream::kFull:
+        return ::open("/dev/full", O_WRONLY);
+      case Stream::kClosedPipe:
+        return pipeEnds[1];
+      case Stream::kFile:
+        break;
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+  };
   const pid_t child = ::fork();
   if (child == 0) {
     ::chdir(launch.folder.c_str());
-    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT, 0600), 1);
-    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT, 0600), 2);
+    ::dup2(descriptor(launch.out, outPath), 1);
+    ::dup2(descriptor(launch.err, errPath), 2);
+    if (launch.littleMemory) {
+      const rlimit limit{32 << 20, 32 << 20};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
     std::vector<char*> argv{const_cast<char*>(BRACKWATER_EXPORT)};
     for (const auto& arg : launch.args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -104,6 +144,7 @@ Outcome Spawn(const Launch& launch) {
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
+  ::close(pipeEnds[1]);
   int status = 0;
   ::waitpid(child, &status, 0);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(outPath), ReadBytes(errPath)};
@@ -123,7 +164,7 @@ constexpr std::string_view kMomentInC = "01/02/70 \xD0\xB2 03:04:05";
 // choose.
 std::string Moment() {
 #ifdef _WIN32
-  const DateTimeText moment = FormatDateTime(97445, TimeZone::kUtc);
+  const DateTimeText moment = FormatDateTime(97445, TimeZone::kUtc).value();
   return Utf16ToUtf8(moment.date + u" в " + moment.time);
 #else
   return std::string(kMomentInC);
@@ -169,41 +210,102 @@ TEST(ExportCommand, SourceDateEpochMakesTheExportReproducible) {
   const std::string first = ReadBytes(dir / "first.txt");
   EXPECT_EQ(first, ReadBytes(dir / "second.txt"));
   EXPECT_TRUE(first.find(Moment() + "\r\n") != std::string::npos) << first;
-
-  const Outcome bad = Spawn({{"notes.adr"}, dir.Path(), {"LC_ALL=C", "SOURCE_DATE_EPOCH=soon"}});
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.err, "brackwater-export: SOURCE_DATE_EPOCH is not a whole number of seconds\n");
 }
 
-TEST(ExportCommand, RefusesAnEmptyNotesFile) {
+// Whatever goes wrong is told in one line on stderr, and the status says so; told on stderr
+// after a success, it is a warning.
+TEST(ExportCommand, ReportsWhatWentWrongInOneLine) {
+  struct Case {
+    const char* what;
+    Launch launch;
+    int status;
+    std::string out;
+    std::string err;  // as it begins: the system's reason may follow
+  };
   TempDir dir;
-  WriteBytes(dir / "empty.adr", "");
-  // Before the moment is looked at.
-  const Outcome empty = Spawn({{"empty.adr"}, dir.Path(), {"LC_ALL=C", "SOURCE_DATE_EPOCH=soon"}});
-  EXPECT_EQ(empty.status, 1);
-  EXPECT_EQ(empty.err,
-            "brackwater-export: cannot export empty.adr: the notes file is empty, so it holds no "
-            "notes\n");
-  EXPECT_EQ(empty.out, "");
-}
-
-TEST(ExportCommand, ReportsFilesThatCannotBeReadOrWritten) {
-  TempDir dir;
+  const std::filesystem::path& in = dir.Path();
   WriteBytes(dir / "notes.adr", "NAME=a\r\n\tURL=b\r\n");
+  WriteBytes(dir / "empty.adr", "");
+  WriteBytes(dir / "header.adr", "Opera Hotlist version 2.0\r\nOptions: encoding = utf8\r\n");
+  WriteBytes(dir / "kept.txt", "kept");
 #ifdef _WIN32
   const std::string noFile;  // the system's words, in the user's language
 #else
   const std::string noFile = "No such file or directory";
 #endif
-  for (const auto& [args, message] :
-       {std::pair{std::vector<std::string>{"missing.adr"}, "cannot read missing.adr: "},
-        {{"notes.adr", "-o", "nowhere/out"}, "cannot write nowhere/out.txt: "}}) {
-    const Outcome outcome = Spawn({args, dir.Path()});
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_TRUE(OneLine(outcome.err)) << outcome.err;
-    EXPECT_TRUE(outcome.err.starts_with("brackwater-export: " + (message + noFile))) << outcome.err;
-    EXPECT_EQ(outcome.out, "");
+  const std::string unreadableMoment = "SOURCE_DATE_EPOCH=soon";
+  std::vector<Case> cases = {
+      {"missing notes file",
+       {{"missing.adr"}, in},
+       1,
+       "",
+       "brackwater-export: cannot read missing.adr: " + noFile},
+      {"output in a missing folder",
+       {{"notes.adr", "-o", "nowhere/out"}, in},
+       1,
+       "",
+       "brackwater-export: cannot write nowhere/out.txt: " + noFile},
+      // Before the moment is looked at.
+      {"empty notes file",
+       {{"empty.adr"}, in, {"LC_ALL=C", unreadableMoment}},
+       1,
+       "",
+       "brackwater-export: cannot export empty.adr: the notes file is empty, so it holds no "
+       "notes\n"},
+      {"no notes",
+       {{"header.adr"}, in},
+       0,
+       "File saved as header.txt\n",
+       "brackwater-export: no notes found in header.adr; the export holds only its header\n"},
+      {"moment that is no number",
+       {{"notes.adr"}, in, {"LC_ALL=C", unreadableMoment}},
+       1,
+       "",
+       "brackwater-export: SOURCE_DATE_EPOCH is not a whole number of seconds\n"},
+      {"moment beyond the calendar",
+       {{"notes.adr"}, in, {"LC_ALL=C", "SOURCE_DATE_EPOCH=99999999999999999"}},
+       1,
+       "",
+       "brackwater-export: SOURCE_DATE_EPOCH is out of range\n"},
+      {"stdout whose reader is gone",
+       {.args = {"notes.adr"}, .folder = in, .out = Stream::kClosedPipe},
+       1,
+       "",
+       "brackwater-export: cannot write to standard output: Broken pipe\n"},
+      {"stderr whose reader is gone",
+       {.args = {"header.adr"}, .folder = in, .err = Stream::kClosedPipe},
+       1,
+       "File saved as header.txt\n",
+       ""},
+#ifndef _WIN32
+      {"full stdout",
+       {.args = {"--version"}, .folder = in, .out = Stream::kFull},
+       1,
+       "",
+       "brackwater-export: cannot write to standard output: No space left on device\n"},
+#endif
+  };
+#ifndef _WIN32
+  if (!kAddressSanitizer) {
+    // Endless input; the earlier file at the output stays as it was.
+    cases.push_back({"out of memory",
+                     {.args = {"/dev/zero", "-o", "kept.txt"}, .folder = in, .littleMemory = true},
+                     1,
+                     "",
+                     "brackwater-export: cannot export /dev/zero: out of memory\n"});
   }
+#endif
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Outcome outcome = Spawn(c.launch);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.out, c.out);
+    EXPECT_TRUE(outcome.err.starts_with(c.err)) << outcome.err;
+    if (c.launch.err == Stream::kFile) {
+      EXPECT_TRUE(OneLine(outcome.err)) << outcome.err;
+    }
+  }
+  EXPECT_EQ(ReadBytes(dir / "kept.txt"), "kept");
 }
 
 // On Windows, a name that the ANSI code page cannot hold.
