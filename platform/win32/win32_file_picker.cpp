@@ -10,7 +10,6 @@ namespace {
 // What the dialog first shows as the file name: the spaces of the buffer the dialog control
 // always handed over.
 constexpr std::size_t kInitialSpaces = 254;
-constexpr DWORD kFileTitleLength = 255;
 
 // Pairs of description and pattern, each closed by a NUL, and a NUL after the last pair.
 std::wstring FilterList(const std::vector<FileFilter>& filters) {
@@ -38,8 +37,10 @@ std::optional<std::u16string> Win32FilePicker::RunFileDialog(const PickerRequest
   const std::wstring title = Wide(request.title);
   std::wstring file(kPathBufferLength, L'\0');
   file.replace(0, kInitialSpaces, kInitialSpaces, L' ');
-  std::wstring fileTitle(kFileTitleLength, L'\0');
-  fileTitle.replace(0, kFileTitleLength - 1, kFileTitleLength - 1, L' ');
+  // The file's name alone may be as long as a whole path: a buffer too small for it would make
+  // the dialog fail, which reads as a cancel.
+  std::wstring fileTitle(kPathBufferLength, L'\0');
+  fileTitle.replace(0, kInitialSpaces, kInitialSpaces, L' ');
 
   OPENFILENAMEW record{};
   // The record as Windows 2000 and later take it, without its three trailing fields.
@@ -51,7 +52,7 @@ std::optional<std::u16string> Win32FilePicker::RunFileDialog(const PickerRequest
   record.lpstrFile = file.data();
   record.nMaxFile = kPathBufferLength;
   record.lpstrFileTitle = fileTitle.data();
-  record.nMaxFileTitle = kFileTitleLength;
+  record.nMaxFileTitle = kPathBufferLength;
   record.lpstrInitialDir = folder.c_str();
   record.lpstrTitle = title.c_str();
   record.Flags = 0;

@@ -44,11 +44,17 @@ BOOL WINAPI FakeFileDialog(OPENFILENAMEW* record) {
   seen.initialDir = record->lpstrInitialDir;
   seen.title = record->lpstrTitle;
   if (seen.answer == nullptr) return FALSE;
-  // The dialog writes the path and its NUL over the start of the buffer.
+  // The dialog writes the path and the file's name, each with its NUL, and fails (as if
+  // cancelled) when either buffer is too small.
   const std::wstring answer(seen.answer);
-  if (answer.size() + 1 > record->nMaxFile) return FALSE;
+  const std::wstring name = answer.substr(answer.find_last_of(L'\\') + 1);
+  if (answer.size() + 1 > record->nMaxFile || name.size() + 1 > record->nMaxFileTitle) {
+    return FALSE;
+  }
   answer.copy(record->lpstrFile, answer.size());
   record->lpstrFile[answer.size()] = L'\0';
+  name.copy(record->lpstrFileTitle, name.size());
+  record->lpstrFileTitle[name.size()] = L'\0';
   return TRUE;
 }
 
@@ -89,7 +95,7 @@ TEST_F(Win32FilePickerTest, TheOpenDialogGetsTheRecordTheControlWasWrittenFor) {
   EXPECT_EQ(seen.initialFile, std::wstring(254, L' '));
   EXPECT_GE(record.nMaxFile, 32768u);  // any path Windows allows
   EXPECT_EQ(seen.initialFileTitle, std::wstring(254, L' '));
-  EXPECT_EQ(record.nMaxFileTitle, 255u);
+  EXPECT_GE(record.nMaxFileTitle, 32768u);
   EXPECT_EQ(seen.initialDir, L"C:\\Opera");
   EXPECT_EQ(seen.title, L"Select file");
   EXPECT_EQ(record.Flags, 0u);
@@ -112,8 +118,9 @@ TEST_F(Win32FilePickerTest, SavingTakesABareNameAndCancelGivesNothing) {
   EXPECT_EQ(seen.calls, 3);
 }
 
-TEST_F(Win32FilePickerTest, LongPathsComeBackWhole) {
-  for (const std::size_t length : {254u, 255u, 1000u}) {
+TEST_F(Win32FilePickerTest, LongPathsAndNamesComeBackWhole) {
+  // A name of 255 characters, the longest that Windows allows, and longer paths.
+  for (const std::size_t length : {254u, 258u, 1000u}) {
     const std::wstring path = L"C:\\" + std::wstring(length - 3, L'a');
     seen.answer = path.c_str();
     const std::u16string chosen = dialog_.OpenFile(u"Select file", kNotesMask, 0, u"");
