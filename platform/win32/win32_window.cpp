@@ -1,7 +1,10 @@
 #include "platform/win32/win32_window.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 
+#include "platform/gui/text_fit.h"
 #include "platform/win32/win32_control_window.h"
 #include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
@@ -12,8 +15,11 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"BrackwaterWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-// The window was laid out for the dialog font, 8 points: 11 pixels at 96 dots per inch.
-constexpr int kFontHeight = -11;
+// The window was laid out for the dialog font, 8 points: 11 pixels at 96 dots per inch. Where
+// the system's dialog font runs wider than the one it was laid out for, smaller sizes down to 8
+// pixels are tried.
+constexpr int kDesignedFontHeight = 11;
+constexpr int kSmallestFontHeight = 8;
 
 void RegisterClassOnce(WNDPROC procedure) {
   static const bool registered = [procedure] {
@@ -29,9 +35,9 @@ void RegisterClassOnce(WNDPROC procedure) {
   (void)registered;
 }
 
-HFONT DialogFont() {
+HFONT DialogFont(int height) {
   LOGFONTW font{};
-  font.lfHeight = kFontHeight;
+  font.lfHeight = -height;
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   // The system's alias for the dialog font of the running version of Windows.
@@ -39,11 +45,24 @@ HFONT DialogFont() {
   return ::CreateFontIndirectW(&font);
 }
 
+int TextWidth(HDC dc, std::u16string_view text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                          static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// What an opaque label shows of its text in the font selected into `dc`.
+std::u16string ShownIn(HDC dc, const std::u16string& text, const RECT& place) {
+  return ShortenToWidth(text, place.right - place.left,
+                        [dc](std::u16string_view run) { return TextWidth(dc, run); });
+}
+
 }  // namespace
 
 Win32Window::Win32Window(const std::u16string& caption, SIZE clientSize,
                          const Win32Bitmap* background, HICON icon, HICON smallIcon)
-    : font_(DialogFont()), background_(background) {
+    : font_(DialogFont(kDesignedFontHeight)), background_(background) {
   RegisterClassOnce(&WindowProcedure<Win32Window>);
   RECT frame{0, 0, clientSize.cx, clientSize.cy};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
@@ -56,6 +75,12 @@ Win32Window::Win32Window(const std::u16string& caption, SIZE clientSize,
   if (smallIcon != nullptr) {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   }
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&classes);
+  toolTips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
 }
 
 Win32Window::~Win32Window() {
@@ -67,8 +92,73 @@ Win32Window::~Win32Window() {
 
 void Win32Window::AddLabel(std::u16string name, const RECT& place, std::u16string text,
                            std::optional<Rgb> background) {
-  labels_.push_back({std::move(name), place, std::move(text), background});
+  labels_.push_back({std::move(name), place, text, background, text, {}});
+  if (background && toolTips_ != nullptr) {
+    // The status line's tooltip, empty while its whole text shows.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = labels_.size();
+    tool.rect = place;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  FitFont();
+  UpdateToolTips();
   ::InvalidateRect(hwnd_, &place, FALSE);
+}
+
+void Win32Window::FitFont() {
+  const int sizes = kDesignedFontHeight - kSmallestFontHeight + 1;
+  std::vector<TextInWidth> texts;
+  for (const Label& label : labels_) {
+    texts.push_back({label.designed, static_cast<int>(label.place.right - label.place.left)});
+  }
+  const HDC dc = ::GetDC(hwnd_);
+  const std::size_t chosen = FirstFontThatFits(
+      static_cast<std::size_t>(sizes), texts, [dc](std::size_t size, std::u16string_view text) {
+        const HFONT font = DialogFont(kDesignedFontHeight - static_cast<int>(size));
+        const HGDIOBJ old = ::SelectObject(dc, font);
+        const int width = TextWidth(dc, text);
+        ::SelectObject(dc, old);
+        ::DeleteObject(font);
+        return width;
+      });
+  ::ReleaseDC(hwnd_, dc);
+  LOGFONTW current{};
+  ::GetObjectW(font_, sizeof(current), &current);
+  const int height = kDesignedFontHeight - static_cast<int>(chosen);
+  if (current.lfHeight != -height) SetFont(DialogFont(height));
+}
+
+void Win32Window::SetFont(HFONT font) {
+  const HFONT old = font_;
+  font_ = font;
+  for (HWND control : controls_) {
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  UpdateToolTips();
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  // Last: the controls drew with it until they took the new one.
+  ::DeleteObject(old);
+}
+
+void Win32Window::UpdateToolTips() {
+  if (toolTips_ == nullptr) return;
+  for (std::size_t i = 0; i < labels_.size(); ++i) {
+    Label& label = labels_[i];
+    if (!label.background) continue;
+    const std::u16string shown = LabelShown(label.name);
+    label.toolTip = shown == label.text ? std::u16string() : label.text;
+    std::wstring tip = Wide(label.toolTip);
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = hwnd_;
+    tool.uId = i + 1;
+    tool.lpszText = tip.data();
+    ::SendMessageW(toolTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 const Win32Window::Label& Win32Window::FindLabel(std::u16string_view name) const {
@@ -82,6 +172,7 @@ void Win32Window::SetLabelText(std::u16string_view name, std::u16string text) {
   auto& label = const_cast<Label&>(FindLabel(name));
   const RECT before = LabelPlace(name);
   label.text = std::move(text);
+  UpdateToolTips();
   const RECT after = LabelPlace(name);
   ::InvalidateRect(hwnd_, &before, FALSE);
   ::InvalidateRect(hwnd_, &after, FALSE);
@@ -93,6 +184,21 @@ const std::u16string& Win32Window::LabelText(std::u16string_view name) const {
   return FindLabel(name).text;
 }
 
+std::u16string Win32Window::LabelShown(std::u16string_view name) const {
+  const Label& label = FindLabel(name);
+  if (!label.background) return label.text;
+  const HDC dc = ::GetDC(hwnd_);
+  const HGDIOBJ old = ::SelectObject(dc, font_);
+  std::u16string shown = ShownIn(dc, label.text, label.place);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hwnd_, dc);
+  return shown;
+}
+
+const std::u16string& Win32Window::LabelToolTip(std::u16string_view name) const {
+  return FindLabel(name).toolTip;
+}
+
 RECT Win32Window::LabelPlace(std::u16string_view name) const {
   const Label& label = FindLabel(name);
   RECT place = label.place;
@@ -100,17 +206,15 @@ RECT Win32Window::LabelPlace(std::u16string_view name) const {
   // A transparent label is as wide as its one line of text, whatever the font makes of it.
   const HDC dc = ::GetDC(hwnd_);
   const HGDIOBJ old = ::SelectObject(dc, font_);
-  const std::wstring text = Wide(label.text);
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  place.right = place.left + TextWidth(dc, label.text);
   ::SelectObject(dc, old);
   ::ReleaseDC(hwnd_, dc);
-  place.right = place.left + size.cx;
   return place;
 }
 
 void Win32Window::Place(HWND control, const RECT& place) {
   ::SetParent(control, hwnd_);
+  controls_.push_back(control);
   ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   ::SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -191,9 +295,10 @@ void Win32Window::Paint(HDC dc) const {
       ::FillRect(dc, &place, brush);
       ::DeleteObject(brush);
     }
-    const std::wstring text = Wide(label.text);
-    // A label wraps its text at spaces and cuts off what its height cannot hold.
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place, DT_LEFT | DT_WORDBREAK);
+    const std::wstring text = Wide(label.background ? ShownIn(dc, label.text, place) : label.text);
+    // One line, every character as it is: a path's "&" is no access key.
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
+                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
   }
   ::SelectObject(dc, oldFont);
 }
@@ -245,9 +350,8 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void ShowWin32Message(HWND owner, const std::u16string& text, const std::u16string& title,
                       MessageIcon icon) {
-  ::MessageBoxW(
-      owner, Wide(text).c_str(), Wide(title).c_str(),
-      MB_OK | (icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONWARNING));
+  ::MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(),
+                MB_OK | (icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONWARNING));
 }
 
 }  // namespace brackwater

@@ -16,7 +16,8 @@ class Win32Bitmap;
 // A program's top-level window on Windows: a caption, a fixed single border, a close box but
 // no minimise or maximise box, centred on the screen, with a background picture drawn unscaled
 // from the top-left corner of its client area, its labels drawn on it, and its controls as
-// child windows at fixed pixel positions.
+// child windows at fixed pixel positions. Its font, which its labels and controls use, is the
+// dialog font at the largest size in which every label's text fits its designed width.
 class Win32Window {
  public:
   // `background` must outlive the window; the icons are the system's to free.
@@ -29,13 +30,19 @@ class Win32Window {
   HWND Hwnd() const { return hwnd_; }
   // The dialog font that the window's labels and controls use.
   HFONT Font() const { return font_; }
+  // Takes `font` over as the window's font, and hands it to the controls.
+  void SetFont(HFONT font);
 
-  // A one-line label, drawn on the window as the window's own: transparent over the
-  // background, or opaque in `background`.
+  // A one-line label at its designed place, drawn on the window as the window's own:
+  // transparent over the background, or opaque in `background`. An opaque label shows a text
+  // wider than itself shortened in the middle, with the whole text as its tooltip.
   void AddLabel(std::u16string name, const RECT& place, std::u16string text,
                 std::optional<Rgb> background);
   void SetLabelText(std::u16string_view name, std::u16string text);
   const std::u16string& LabelText(std::u16string_view name) const;
+  // What the label shows of its text, and its tooltip (empty for none).
+  std::u16string LabelShown(std::u16string_view name) const;
+  const std::u16string& LabelToolTip(std::u16string_view name) const;
   // A label's place: a transparent one as wide as its text.
   RECT LabelPlace(std::u16string_view name) const;
 
@@ -59,6 +66,9 @@ class Win32Window {
     RECT place;
     std::u16string text;
     std::optional<Rgb> background;
+    // The design's text, which the window's font must fit.
+    std::u16string designed;
+    std::u16string toolTip;
   };
 
   template <typename Window>
@@ -66,9 +76,16 @@ class Win32Window {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc) const;
   const Label& FindLabel(std::u16string_view name) const;
+  // Takes the largest dialog font in which every label's designed text fits its width.
+  void FitFont();
+  // Gives each opaque label the tooltip that its text and the font call for.
+  void UpdateToolTips();
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  // The controls placed on the window, which take its font.
+  std::vector<HWND> controls_;
+  HWND toolTips_ = nullptr;
   const Win32Bitmap* background_;
   std::vector<Label> labels_;
   std::vector<HWND> tabOrder_;

@@ -3,11 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/win32/resource_names.h"
 #include "platform/win32/win32_system_colors.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
+#include "tests/support/host_contract.h"
 #include "tests/support/recording_input.h"
 #include "tests/win32/com_environment.h"
 
@@ -160,6 +165,85 @@ TEST_F(Win32ControlWindowTest, WhatIsShownIsTheRetainedImage) {
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
   ::ReleaseDC(nullptr, screen);
+}
+
+// A modal dialog box of the system's, owned by `owner`, that runs `check` from within its own
+// message loop, when the owner is disabled, and closes.
+void RunModalDialog(HWND owner, const std::function<void()>& check) {
+  // A template without controls: the dialog box at the screen's top-left corner, away from the
+  // window in the middle of the screen.
+  struct alignas(4) Template {
+    DLGTEMPLATE header;
+    WORD menu;
+    WORD windowClass;
+    WORD title;
+  } dialog{};
+  dialog.header.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_ABSALIGN;
+  dialog.header.cx = 40;
+  dialog.header.cy = 20;
+  const DLGPROC procedure = [](HWND box, UINT message, WPARAM, LPARAM lParam) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      ::SetWindowLongPtrW(box, DWLP_USER, lParam);
+      ::PostMessageW(box, WM_APP, 0, 0);
+      return TRUE;
+    }
+    if (message != WM_APP) return FALSE;
+    (*reinterpret_cast<const std::function<void()>*>(::GetWindowLongPtrW(box, DWLP_USER)))();
+    ::EndDialog(box, 0);
+    return TRUE;
+  };
+  ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &dialog.header, owner, procedure,
+                            reinterpret_cast<LPARAM>(&check));
+}
+
+// A control as the program's window host makes it, in a shown window of its own.
+class Win32Subject final : public testing::HostContractSubject {
+ public:
+  Win32Subject() {
+    host_.MakeWindow(u"Contract", 200, 100);
+    control_ = &dynamic_cast<Win32ControlWindow&>(host_.AddControlWindow(u"C", {10, 20, 110, 60}));
+    host_.Window().Show(SW_SHOWNOACTIVATE);
+  }
+  ControlWindow& Control() override { return *control_; }
+  void PointerOnControl(bool on) override {
+    POINT at = on ? POINT{50, 20} : POINT{150, 90};
+    ::ClientToScreen(on ? control_->Hwnd() : host_.Window().Hwnd(), &at);
+    ::SetCursorPos(at.x, at.y);
+  }
+  void SetControlShown(bool shown) override {
+    ::ShowWindow(control_->Hwnd(), shown ? SW_SHOWNA : SW_HIDE);
+  }
+  void WhileModalDialogOpen(const std::function<void()>& check) override {
+    RunModalDialog(host_.Window().Hwnd(), check);
+  }
+  int WindowTextWidth(std::u16string_view text) override {
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, host_.Window().Font());
+    SIZE size{};
+    const std::wstring wide = Wide(text);
+    ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return size.cx;
+  }
+  void EnlargeWindowFont() override {
+    LOGFONTW font{};
+    ::GetObjectW(host_.Window().Font(), sizeof(font), &font);
+    font.lfHeight -= 8;
+    host_.Window().SetFont(::CreateFontIndirectW(&font));
+  }
+
+ private:
+  Win32WindowHost host_{kWindowResources};
+  Win32ControlWindow* control_ = nullptr;
+};
+
+TEST(Win32HostContract, FollowsTheWindowFromPointRule) {
+  testing::ExpectWindowFromPointRule([] { return std::make_unique<Win32Subject>(); });
+}
+
+TEST(Win32HostContract, TheCaptionIsInTheWindowFont) {
+  testing::ExpectCaptionInTheWindowFont([] { return std::make_unique<Win32Subject>(); });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/win32/resource_names.h"
 #include "notes_export/window/window_builder.h"
 #include "platform/gui/headless_host.h"
+#include "platform/system/text_codec.h"
 #include "platform/win32/win32_text.h"
 #include "tests/support/scripted_picker.h"
 #include "tests/win32/com_environment.h"
@@ -78,6 +79,13 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   EXPECT_EQ(status.left, 0);
   EXPECT_EQ(status.top, 128);
   EXPECT_EQ(status.right, 323);
+  // Each instruction shows whole within its designed width, and so does the status line.
+  const std::pair<const char16_t*, LONG> instructions[] = {
+      {u"Label2", 186}, {u"Label3", 109}, {u"Label4", 74}};
+  for (const auto& [name, right] : instructions) {
+    EXPECT_LE(host_.Window().LabelPlace(name).right, right) << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(host_.Window().LabelShown(u"Label1"), host_.Window().LabelText(u"Label1"));
 
   const HWND open = host_.Control(u"Command1").Hwnd();
   const HWND save = host_.Control(u"Command2").Hwnd();
@@ -85,6 +93,9 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   ExpectPlace(save, 164, 76, 153, 41);
   EXPECT_EQ(program_.Button(u"Command1").Caption(), u"Open");
   EXPECT_EQ(program_.Button(u"Command2").Caption(), u"Save");
+  // The captions are in the window's font, whichever size it took.
+  EXPECT_EQ(::SendMessageW(open, WM_GETFONT, 0, 0),
+            reinterpret_cast<LRESULT>(host_.Window().Font()));
   // Screen readers take a button's name from its window's text.
   EXPECT_EQ(WindowText(open), u"Open");
   program_.Button(u"Command1").SetCaption(u"&Open");
@@ -95,6 +106,22 @@ TEST_F(Win32ProgramTest, TheWindowIsBuiltFromItsDesignData) {
   ExpectPlace(host_.DialogControl(), 348, 120, 36, 36);
   // Tab walks the buttons in their tab order.
   EXPECT_EQ(::GetNextDlgTabItem(window, nullptr, FALSE), open);
+}
+
+TEST_F(Win32ProgramTest, AStatusTooLongForItsLineIsShortenedInTheMiddle) {
+  Win32Window& window = host_.Window();
+  const std::u16string path =
+      u"C:\\Users\\someone\\AppData\\Roaming\\Opera\\with\\a\\very\\long\\path\\to\\the\\"
+      u"browser\\profile\\folder\\where\\the\\notes\\are\\kept\\notes.adr";
+  window.SetLabelText(u"Label1", path);
+  const std::u16string shown = window.LabelShown(u"Label1");
+  EXPECT_EQ(shown.substr(0, 9), u"C:\\Users\\") << Utf16ToUtf8(shown);
+  EXPECT_TRUE(shown.ends_with(u"\u2026\\notes.adr")) << Utf16ToUtf8(shown);
+  EXPECT_EQ(window.LabelText(u"Label1"), path);
+  EXPECT_EQ(window.LabelToolTip(u"Label1"), path);
+  window.SetLabelText(u"Label1", u"File saved");
+  EXPECT_EQ(window.LabelShown(u"Label1"), u"File saved");
+  EXPECT_EQ(window.LabelToolTip(u"Label1"), u"");
 }
 
 TEST_F(Win32ProgramTest, AButtonClickedByMouseMessagesRunsItsStep) {
