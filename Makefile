@@ -9,18 +9,23 @@ WIN32_DIR ?= build-win32
 WIN64_DIR ?= build-win64
 FUZZ_SECONDS ?= 20
 
-PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev qt6-base-dev
+# fonts-dejavu-extra: the condensed face that the window takes where the desktop's font would
+# not fit its labels.
+PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev qt6-base-dev \
+  fonts-dejavu-extra
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := libbenchmark-dev hyperfine time
 DEB_PACKAGES := dpkg-dev
 PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream
 RESOURCES_PACKAGES := python3 python3-pil
 WINDOWS_PACKAGES := cmake ninja-build make googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis
-WINE_PACKAGES := wine64 fonts-wine
+# xvfb and xauth: the X display on which one test shows the real window (xvfb-run).
+WINE_PACKAGES := wine64 fonts-wine xvfb xauth
 
 .PHONY: run test build configure deps deps-clang deps-bench deps-deb deps-windows deps-wine \
   sanitize fuzz bench format screenshot deb windows windows-test \
-  deps-package-check deps-resources package-check resources windows-installer-test
+  deps-package-check deps-resources package-check resources windows-installer-test \
+  windows-screenshot
 
 # Asks dpkg which of the packages are missing, and calls apt-get only for those: on a machine
 # that has them all this is a quick check and nothing more.
@@ -127,12 +132,22 @@ windows: deps-windows
 	cmake --build $(WIN64_DIR)
 	cd $(WIN64_DIR) && cpack
 
-# The test programs under Wine, without a display (tools/wine-run): the 64-bit ones, and the
-# 32-bit ones where a 32-bit Wine is installed (Debian's wine32; not every machine can run it).
+# The test programs under Wine, without a display (tools/wine-run) but for the one that shows
+# the real window on Xvfb: the 64-bit ones, and the 32-bit ones where a 32-bit Wine is installed
+# (Debian's wine32; not every machine can run it).
 windows-test: windows deps-wine
 	ctest --test-dir $(WIN64_DIR) --output-on-failure -j2
 	@if [ -x /usr/lib/wine/wine ]; then ctest --test-dir $(WIN32_DIR) --output-on-failure -j2; \
 	else echo "No 32-bit Wine here: the 32-bit tests were built, not run."; fi
+
+# The README's picture of the Windows window: brackwater.exe on an X display under Wine, as the
+# screen shows it, taken by the test that checks it (win32_window_on_a_display).
+windows-screenshot: windows deps-wine deps-resources
+	BRACKWATER_SCREENSHOT=Z:$(CURDIR)/docs/window-windows.bmp \
+	  ctest --test-dir $(WIN64_DIR) -R win32_window_on_a_display --output-on-failure
+	/usr/bin/python3 -c 'from PIL import Image; \
+	  Image.open("docs/window-windows.bmp").convert("RGB").save("docs/window-windows.png", optimize=True)'
+	rm docs/window-windows.bmp
 
 # The 64-bit installer under Wine: a silent install into Program Files, the installed converter
 # on the example, a silent uninstall that leaves nothing behind.

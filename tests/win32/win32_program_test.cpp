@@ -7,6 +7,7 @@
 #include "notes_export/window/window_builder.h"
 #include "platform/gui/headless_host.h"
 #include "platform/system/text_codec.h"
+#include "platform/win32/win32_picture.h"
 #include "platform/win32/win32_text.h"
 #include "tests/support/scripted_picker.h"
 #include "tests/win32/com_environment.h"
@@ -213,6 +214,124 @@ TEST(Win32ProgramFile, StartsWithItsWindowAndEndsWhenTheWindowIsClosed) {
   DWORD status = 1;
   ::GetExitCodeProcess(started.hProcess, &status);
   EXPECT_EQ(status, 0u);
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+}
+
+// Where Wine draws on an X display: tools/wine-run's X11 mode, as the test
+// win32_window_on_a_display runs it under xvfb-run. The null driver draws nowhere.
+bool OnADisplay() {
+  wchar_t graphics[8] = {};
+  return ::GetEnvironmentVariableW(L"BRACKWATER_WINE_GRAPHICS", graphics, 8) == 3 &&
+         std::wstring(graphics) == L"x11";
+}
+
+// What the screen shows in a w x h rectangle from `at`.
+Image ScreenPixels(POINT at, int w, int h) {
+  const HDC screen = ::GetDC(nullptr);
+  const HDC memory = ::CreateCompatibleDC(screen);
+  const BITMAPINFO info = TopDownBitmapInfo(w, h);
+  void* bits = nullptr;
+  const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, w, h, screen, at.x, at.y, SRCCOPY);
+  ::GdiFlush();
+  Image image(w, h);
+  const auto* from = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = from[i] | 0xFF000000u;
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return image;
+}
+
+Rgb PixelAt(const Image& image, int x, int y) {
+  const std::uint32_t pixel = image.pixels[static_cast<std::size_t>(y * image.width + x)];
+  return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
+}
+
+// The image as a 32-bit top-down BMP file, which the README's picture is made from.
+void WriteBmp(const std::wstring& file, const Image& image) {
+  const DWORD bytes = static_cast<DWORD>(image.pixels.size() * 4);
+  BITMAPFILEHEADER head{};
+  head.bfType = 0x4D42;
+  head.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  head.bfSize = head.bfOffBits + bytes;
+  const BITMAPINFOHEADER info = TopDownBitmapInfo(image.width, image.height).bmiHeader;
+  const HANDLE out =
+      ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(out, &head, sizeof(head), &written, nullptr);
+  ::WriteFile(out, &info, sizeof(info), &written, nullptr);
+  ::WriteFile(out, image.pixels.data(), bytes, &written, nullptr);
+  ::CloseHandle(out);
+}
+
+// The part of `image` at `place`, as a control's image holds it.
+std::vector<std::uint32_t> Part(const Image& image, const RECT& place) {
+  std::vector<std::uint32_t> part;
+  for (LONG y = place.top; y < place.bottom; ++y) {
+    for (LONG x = place.left; x < place.right; ++x) {
+      part.push_back(image.pixels[static_cast<std::size_t>(y * image.width + x)] | 0xFF000000u);
+    }
+  }
+  return part;
+}
+
+TEST(Win32WindowOnADisplay, ShowsWhatTheToolkitFreePaintingDraws) {
+  if (!OnADisplay()) GTEST_SKIP() << "no X display here: win32_window_on_a_display runs this";
+  // The pointer away from where the window shows, so that no button is under it.
+  ::SetCursorPos(0, 0);
+  std::wstring command = L"\"" + ProgramFile() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+  ASSERT_EQ(::WaitForInputIdle(started.hProcess, 30000), 0u);
+  const HWND window = WindowOf(started.dwProcessId);
+  ASSERT_NE(window, nullptr);
+  RECT client{};
+  ::GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 324);
+  EXPECT_EQ(client.bottom, 146);
+  POINT origin{0, 0};
+  ::ClientToScreen(window, &origin);
+
+  // The X server shows what the program drew once Wine has handed it over, which happens
+  // apart from the program's messages: the screen is read until two readings agree, each
+  // after the program has run its waiting messages, for at most a few seconds.
+  Image shot;
+  for (int reading = 0; reading < 50; ++reading) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+    Image next = ScreenPixels(origin, client.right, client.bottom);
+    const bool settled = next.pixels == shot.pixels && PixelAt(next, 320, 140) == 0xC0C0C0;
+    shot = std::move(next);
+    if (settled) break;
+    // A bounded pause that ends at once should the program end.
+    ::WaitForSingleObject(started.hProcess, 100);
+  }
+
+  // The silver status line, and the buttons as the toolkit-free painting draws them in the
+  // same window made here.
+  for (int y = 128; y < 145; ++y) {
+    EXPECT_EQ(PixelAt(shot, 322, y), 0xC0C0C0u) << "status line, row " << y;
+  }
+  testing::ScriptedPicker picker;
+  Win32WindowHost host{kWindowResources};
+  MainWindow same{ProgramDesign(), host, picker, FixedServices()};
+  EXPECT_EQ(Part(shot, {8, 76, 161, 117}), host.Control(u"Command1").Shown().pixels);
+  EXPECT_EQ(Part(shot, {164, 76, 317, 117}), host.Control(u"Command2").Shown().pixels);
+
+  wchar_t file[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"BRACKWATER_SCREENSHOT", file, MAX_PATH) > 0) {
+    WriteBmp(file, shot);
+  }
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(started.hProcess, 30000), WAIT_OBJECT_0);
   ::CloseHandle(started.hThread);
   ::CloseHandle(started.hProcess);
 }
