@@ -167,8 +167,21 @@ TEST_F(Win32ControlWindowTest, WhatIsShownIsTheRetainedImage) {
   ::ReleaseDC(nullptr, screen);
 }
 
-// A modal dialog box of the system's, owned by `owner`, that runs `check` from within its own
-// message loop, when the owner is disabled, and closes.
+// The dialog box of RunModalDialog: it runs the check that it is handed once its own message
+// loop runs, when its owner is disabled, and closes.
+INT_PTR CALLBACK CheckingDialog(HWND box, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    ::SetWindowLongPtrW(box, DWLP_USER, lParam);
+    ::PostMessageW(box, WM_APP, 0, 0);
+    return TRUE;
+  }
+  if (message != WM_APP) return FALSE;
+  (*reinterpret_cast<const std::function<void()>*>(::GetWindowLongPtrW(box, DWLP_USER)))();
+  ::EndDialog(box, 0);
+  return TRUE;
+}
+
+// A modal dialog box of the system's, owned by `owner`, that runs `check` while it is open.
 void RunModalDialog(HWND owner, const std::function<void()>& check) {
   // A template without controls: the dialog box at the screen's top-left corner, away from the
   // window in the middle of the screen.
@@ -181,18 +194,7 @@ void RunModalDialog(HWND owner, const std::function<void()>& check) {
   dialog.header.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_ABSALIGN;
   dialog.header.cx = 40;
   dialog.header.cy = 20;
-  const DLGPROC procedure = [](HWND box, UINT message, WPARAM, LPARAM lParam) -> INT_PTR {
-    if (message == WM_INITDIALOG) {
-      ::SetWindowLongPtrW(box, DWLP_USER, lParam);
-      ::PostMessageW(box, WM_APP, 0, 0);
-      return TRUE;
-    }
-    if (message != WM_APP) return FALSE;
-    (*reinterpret_cast<const std::function<void()>*>(::GetWindowLongPtrW(box, DWLP_USER)))();
-    ::EndDialog(box, 0);
-    return TRUE;
-  };
-  ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &dialog.header, owner, procedure,
+  ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &dialog.header, owner, &CheckingDialog,
                             reinterpret_cast<LPARAM>(&check));
 }
 
