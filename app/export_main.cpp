@@ -161,7 +161,7 @@ int Run(const Arguments& arguments) {
   const std::u16string output = arguments.output ? PathToText(*arguments.output) : u"";
   ExportResult result;
   try {
-    result = ExportNotesFile(PathToText(arguments.notes), FileReading::kMapped, SystemCodePage(),
+    result = ExportNotesFile(PathToText(arguments.notes), FileKinds::kAny, SystemCodePage(),
                              {HeaderDateTime, [&output](const std::u16string&) { return output; }});
   } catch (const UnusableMoment& moment) {
     return Fail(moment.message);

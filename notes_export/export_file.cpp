@@ -96,12 +96,12 @@ void WriteExportFile(const std::filesystem::path& path, std::u16string_view expo
   WriteExportFile(path, ExportText(exportText), notesFile, codePage);
 }
 
-ExportResult ExportNotesFile(std::u16string_view notesPath, FileReading reading,
+ExportResult ExportNotesFile(std::u16string_view notesPath, FileKinds notesKinds,
                              const std::string& codePage, const ExportChoices& choices) {
   const std::filesystem::path notesFile = TextToPath(notesPath);
   FileBytes notes;
   try {
-    notes = ReadWholeFile(notesFile, reading);
+    notes = ReadWholeFile(notesFile, notesKinds);
   } catch (const FileError& error) {
     return Failed(ExportFailure::kCannotRead, error);
   }

@@ -75,10 +75,12 @@ struct ExportResult {
   bool notesFound = false;     // whether the export written holds a note, not only its header
 };
 
-// Reads the notes file, refuses an empty one, and writes its export as WriteExportFile does.
-// What the choices throw passes through, and so does any failure other than reading the notes
-// file or writing the export.
-ExportResult ExportNotesFile(std::u16string_view notesPath, FileReading reading,
+// Reads the notes file (of the kinds given: the window takes only a file on disk, the converter
+// a pipe as well), refuses an empty one, and writes its export as WriteExportFile does, from
+// what was read, whatever happens to the file meanwhile. What the choices throw passes through,
+// and so does any failure other than reading the notes file or writing the export
+// (std::bad_alloc for a notes file larger than memory).
+ExportResult ExportNotesFile(std::u16string_view notesPath, FileKinds notesKinds,
                              const std::string& codePage, const ExportChoices& choices);
 
 }  // namespace brackwater

@@ -96,13 +96,11 @@ void Main::Command2_Click() {
     switch (result.failure) {
       case ExportFailure::kCannotRead:
         Report(Cannot(u"read", result));
-        NotesFileChosen(notesPath);
+        WaitForNotesFile(u"The notes file could not be read");
         return;
       case ExportFailure::kNoNotes:
         Report(u"There are no notes in " + notesPath + u":\nthe file is empty.");
-        FilePath_.clear();
-        host_.SetLabel1(u"The file holds no notes");
-        Command1_.SetEnabledCtrl(true);
+        WaitForNotesFile(u"The file holds no notes");
         return;
       case ExportFailure::kCannotWrite:
         Report(Cannot(u"write", result));
@@ -122,6 +120,13 @@ void Main::Command2_Click() {
   host_.ShowMessage(u"File saved as " + FilePath_, u"OK", MessageIcon::kInformation);
   FilePath_.clear();
   host_.SetLabel1(u"File saved");
+}
+
+void Main::WaitForNotesFile(const std::u16string& status) {
+  FilePath_.clear();
+  host_.SetLabel1(status);
+  Command1_.SetEnabledCtrl(true);
+  Command2_.SetEnabledCtrl(false);
 }
 
 void Main::NotesFileChosen(const std::u16string& notesPath) {

@@ -55,6 +55,8 @@ class Main {
   const std::u16string& FilePath() const { return FilePath_; }
 
  private:
+  // Back to waiting for a notes file, when the chosen one cannot be exported whatever the target.
+  void WaitForNotesFile(const std::u16string& status);
   // Back to "notes file chosen" after a Save that could not be finished.
   void NotesFileChosen(const std::u16string& notesPath);
   void Report(const std::u16string& text);

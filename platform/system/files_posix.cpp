@@ -1,21 +1,33 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <system_error>
 #include <utility>
 
 #include "platform/system/files.h"
-#include "platform/system/memory.h"
 #include "platform/system/text_codec.h"
 
 namespace brackwater {
 namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
+
+// Closes a descriptor on every way out, once: a second close after EINTR could close another
+// file that took its number.
+struct Descriptor {
+  explicit Descriptor(int opened) : fd(opened) {}
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  const int fd;
+};
 
 }  // namespace
 
@@ -27,45 +39,44 @@ std::filesystem::path TextToPath(std::u16string_view text) {
   return Utf16ToUtf8(text, Utf8Errors::kEscape);
 }
 
-FileBytes::~FileBytes() {
-  if (mapped_ != nullptr) ::munmap(const_cast<char*>(mapped_), size_);
-}
-
-FileBytes ReadWholeFile(const std::filesystem::path& path, FileReading reading) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError(path, Reason(errno));
+FileBytes ReadWholeFile(const std::filesystem::path& path, FileKinds kinds) {
+  // Where only a regular file will do, a pipe without a writer must not keep open() waiting.
+  const int flags = O_RDONLY | O_CLOEXEC | (kinds == FileKinds::kRegularOnly ? O_NONBLOCK : 0);
+  const Descriptor file(::open(path.c_str(), flags));
+  if (file.fd < 0) throw FileError(path, Reason(errno));
   struct stat info {};
-  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (reading == FileReading::kMapped && regular && info.st_size > 0) {
-    const auto size = static_cast<std::size_t>(info.st_size);
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (mapped != MAP_FAILED) {
-      ::close(fd);
-      return FileBytes(static_cast<const char*>(mapped), size);
-    }
+  if (::fstat(file.fd, &info) != 0) throw FileError(path, Reason(errno));
+  if (S_ISDIR(info.st_mode)) throw FileError(path, Reason(EISDIR));
+  const bool regular = S_ISREG(info.st_mode);
+  if (!regular && kinds == FileKinds::kRegularOnly) {
+    throw FileError(path, std::string(kNotRegularFile));
   }
-  // Read to the end, not to the size taken: pipes and the files of /proc have none, and a file
-  // may change meanwhile. One byte past the size lets the read that finds the end fit.
-  std::string bytes;
-  bytes.reserve(regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
-  AdviseLargePages(bytes.data(), bytes.capacity());
-  bytes.resize(bytes.capacity());
-  std::size_t used = 0;
+  FileBytes bytes;
+  if (regular && info.st_size > 0) {
+    if (!std::in_range<std::size_t>(info.st_size)) throw std::bad_alloc();
+    bytes.Reserve(static_cast<std::size_t>(info.st_size));
+  }
+  // Read to the end, not to the size taken: pipes and the files of /proc and /sys have none or
+  // another, and a file may change meanwhile. Once the room is full, a small read tells the end
+  // from more bytes.
+  char probe[4096];
   for (;;) {
-    if (used == bytes.size()) bytes.resize(2 * bytes.size());
-    const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
+    const bool full = bytes.Room() == 0;
+    const std::size_t wanted = std::min<std::size_t>(full ? sizeof probe : bytes.Room(), 1 << 30);
+    const ssize_t got = ::read(file.fd, full ? probe : bytes.End(), wanted);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      throw FileError(path, Reason(error));
+      throw FileError(path, Reason(errno));
     }
-    used += static_cast<std::size_t>(got);
+    if (full) {
+      bytes.Append(probe, static_cast<std::size_t>(got));
+    } else {
+      bytes.size_ += static_cast<std::size_t>(got);
+    }
   }
-  ::close(fd);
-  bytes.resize(used);
-  return FileBytes(std::move(bytes));
+  bytes.Fit();
+  return bytes;
 }
 
 }  // namespace brackwater

@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "platform/system/files.h"
-#include "platform/system/memory.h"
 #include "platform/system/text_codec.h"
 
 namespace brackwater {
@@ -39,16 +40,6 @@ OwnedHandle OpenFile(const std::filesystem::path& path, DWORD access, DWORD disp
   return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-// Maps the whole of a file on disk; null when it cannot, and it is then read instead.
-const char* MapWhole(HANDLE file) {
-  const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping == nullptr) return nullptr;
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-  // The view keeps the mapping, and the file, for as long as it is there.
-  CloseHandle(mapping);
-  return static_cast<const char*>(view);
-}
-
 }  // namespace
 
 std::u16string PathToText(const std::filesystem::path& path) {
@@ -60,44 +51,41 @@ std::filesystem::path TextToPath(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
 }
 
-FileBytes::~FileBytes() {
-  if (mapped_ != nullptr) UnmapViewOfFile(mapped_);
-}
-
-FileBytes ReadWholeFile(const std::filesystem::path& path, FileReading reading) {
+FileBytes ReadWholeFile(const std::filesystem::path& path, FileKinds kinds) {
   const OwnedHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
   if (file == nullptr) throw FileError(path, LastReason());
+  const bool onDisk = GetFileType(file.get()) == FILE_TYPE_DISK;
+  if (!onDisk && kinds == FileKinds::kRegularOnly) {
+    throw FileError(path, std::string(kNotRegularFile));
+  }
+  FileBytes bytes;
   LARGE_INTEGER size{};
-  const bool onDisk =
-      GetFileType(file.get()) == FILE_TYPE_DISK && GetFileSizeEx(file.get(), &size) != 0;
-  // A size that does not fit the address space is left for the reading to fail on.
-  const std::size_t known = onDisk && std::in_range<std::size_t>(size.QuadPart)
-                                ? static_cast<std::size_t>(size.QuadPart)
-                                : 0;
-  if (reading == FileReading::kMapped && known > 0) {
-    if (const char* mapped = MapWhole(file.get())) return FileBytes(mapped, known);
+  if (onDisk && GetFileSizeEx(file.get(), &size) != 0 && size.QuadPart > 0) {
+    if (!std::in_range<std::size_t>(size.QuadPart)) throw std::bad_alloc();
+    bytes.Reserve(static_cast<std::size_t>(size.QuadPart));
   }
   // Read to the end, not to the size taken: pipes have none, and a file may change meanwhile.
-  // One byte past the size lets the read that finds the end fit.
-  std::string bytes;
-  bytes.reserve(known > 0 ? known + 1 : 65536);
-  AdviseLargePages(bytes.data(), bytes.capacity());
-  bytes.resize(bytes.capacity());
-  std::size_t used = 0;
+  // Once the room is full, a small read tells the end from more bytes.
+  char probe[4096];
   for (;;) {
-    if (used == bytes.size()) bytes.resize(2 * bytes.size());
-    const auto wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
+    const bool full = bytes.Room() == 0;
+    const auto wanted =
+        static_cast<DWORD>(std::min<std::size_t>(full ? sizeof probe : bytes.Room(), 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data() + used, wanted, &got, nullptr)) {
+    if (!ReadFile(file.get(), full ? probe : bytes.End(), wanted, &got, nullptr)) {
       // The writer of a pipe closing it is its end.
       if (GetLastError() == ERROR_BROKEN_PIPE) break;
       throw FileError(path, LastReason());
     }
     if (got == 0) break;
-    used += got;
+    if (full) {
+      bytes.Append(probe, got);
+    } else {
+      bytes.size_ += got;
+    }
   }
-  bytes.resize(used);
-  return FileBytes(std::move(bytes));
+  bytes.Fit();
+  return bytes;
 }
 
 }  // namespace brackwater

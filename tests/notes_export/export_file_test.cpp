@@ -117,7 +117,8 @@ TEST(ExportNotesFile, AsksForTheMomentAndOutputOnlyForNotesItCanExport) {
       asked.push_back(defaultPath);
       return output;
     };
-    return ExportNotesFile(PathToText(dir / name), FileReading::kCopied, "UTF-8", {moment, choose});
+    return ExportNotesFile(PathToText(dir / name), FileKinds::kRegularOnly, "UTF-8",
+                           {moment, choose});
   };
   const struct {
     const char* notesFile;

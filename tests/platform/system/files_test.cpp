@@ -24,7 +24,6 @@ TEST(ReadWholeFile, ReadsEveryByteOrNamesTheFileAndReason) {
   const std::string bytes = std::string("\xEF\xBB\xBF\0notes", 9) + std::string(300000, 'x');
   WriteBytes(dir / "notes.adr", bytes);
   EXPECT_EQ(ReadWholeFile(dir / "notes.adr").View(), bytes);
-  EXPECT_EQ(ReadWholeFile(dir / "notes.adr", FileReading::kCopied).View(), bytes);
   WriteBytes(dir / "empty.adr", "");
   EXPECT_EQ(ReadWholeFile(dir / "empty.adr").View(), "");
 #ifndef _WIN32
