@@ -90,9 +90,9 @@ void Main::Command2_Click() {
       const std::u16string folder(kSaveFolder);
       return CD_.SaveFile(title, kExportMask, host_.WindowHandle(), folder);
     };
-    // Copied: the browser may rewrite its notes file while the window works on it.
-    const ExportResult result = ExportNotesFile(notesPath, FileReading::kCopied, services_.codePage,
-                                                {services_.now, chooseOutput});
+    // Only a file on disk: a pipe or a device could keep the window waiting for good.
+    const ExportResult result = ExportNotesFile(notesPath, FileKinds::kRegularOnly,
+                                                services_.codePage, {services_.now, chooseOutput});
     switch (result.failure) {
       case ExportFailure::kCannotRead:
         Report(Cannot(u"read", result));

@@ -4,6 +4,10 @@
 
 #include <functional>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "notes_export/notes_conversion.h"
 #include "notes_export/window/design_data.h"
 #include "platform/gui/headless_host.h"
@@ -184,6 +188,12 @@ TEST_F(MainWindowTest, FailuresNameTheFileAndGoBackAStep) {
   const Case cases[] = {
       {"notes file gone", "gone.adr", [] {}, cannotRead("gone.adr"), false},
       {"notes file that is a folder", "folder.adr", [] {}, cannotRead("folder.adr"), false},
+#ifndef _WIN32
+      // Opened as a notes file, a pipe without a writer would block the window for good.
+      {"notes file that is a pipe", "pipe.adr",
+       [&] { ASSERT_EQ(::mkfifo((dir / "pipe.adr").c_str(), 0600), 0); }, cannotRead("pipe.adr"),
+       false},
+#endif
       {"output in a missing folder", "notes.adr",
        [&] { picker.answers.push_back(PathText("missing/out") + u'\0'); },
        u"Cannot write " + PathText("missing/out.txt") + u":\n", true},
