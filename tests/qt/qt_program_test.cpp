@@ -71,7 +71,7 @@ TEST(Program, TheWindowIsAsDesigned) {
   EXPECT_EQ(shown.pixelColor(1, 1), QColor(255, 255, 255));
 
   // Each instruction shows whole within its designed width, and the background's red emblem
-  // keeps clear of the place it is designed for, with a margin.
+  // keeps clear of the place it is designed for, with a margin of 20 pixels.
   const struct {
     const char16_t* name;
     QRect designed;
@@ -80,7 +80,7 @@ TEST(Program, TheWindowIsAsDesigned) {
   for (const auto& label : instructions) {
     const std::string name(label.name, label.name + 6);
     EXPECT_LE(program.host.Label(label.name).width(), label.designed.width()) << name;
-    const QRect clear = label.designed.adjusted(0, 0, 8, 4);
+    const QRect clear = label.designed.adjusted(0, 0, 20, 4);
     for (int y = clear.top(); y <= clear.bottom(); ++y) {
       for (int x = clear.left(); x <= clear.right(); ++x) {
         const QColor pixel = shown.pixelColor(x, y);
