@@ -16,14 +16,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto fast = ExportNotesText(bytes, u"notes.adr", u"date", u"time");
   if (fast != oracle::ExportNotesText(bytes, u"notes.adr", u"date", u"time")) std::abort();
 
+  // In pieces of a size taken from the input, down to one unit, cut only between characters.
+  const std::size_t pieceSize = size == 0 ? 1 : 1 + data[0] % 97;
   std::u16string streamed;
-  const bool any = StreamNotesExport(bytes, u"notes.adr", u"date", u"time",
-                                     [&](std::u16string_view piece) { streamed += piece; });
+  bool whole = true;
+  const bool any = StreamNotesExport(
+      bytes, u"notes.adr", u"date", u"time",
+      [&](std::u16string_view piece) {
+        whole = whole && !piece.empty() &&
+                !(!streamed.empty() && IsHighSurrogate(streamed.back()) &&
+                  IsLowSurrogate(piece.front()));
+        streamed += piece;
+      },
+      pieceSize);
   if (any != fast.has_value() || (any && streamed != *fast)) std::abort();
   std::string utf8;
-  StreamNotesExportUtf8(bytes, u"notes.adr", u"date", u"time",
-                        [&](std::string_view piece) { utf8 += piece; });
-  if (any && utf8 != Utf16ToUtf8(*fast)) std::abort();
+  StreamNotesExportUtf8(
+      bytes, u"notes.adr", u"date", u"time",
+      [&](std::string_view piece) {
+        whole = whole && !piece.empty() && (piece.front() & 0xC0) != 0x80;
+        utf8 += piece;
+      },
+      pieceSize);
+  if (!whole || (any && utf8 != Utf16ToUtf8(*fast))) std::abort();
 
   // The same bytes read as UTF-16 units reach lone surrogates that decoding never makes.
   std::u16string units(size / 2, u'\0');

@@ -14,15 +14,22 @@ namespace {
 constexpr std::u16string_view kLastLineEnd = u"\r\n";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// Tried piece by piece, so that the encoded text is never held whole; the first piece that does
+// not fit ends the trial.
 bool FitsCodePage(const ExportSource& source, const std::string& codePage) {
+  struct DoesNotFit {};
   CodePageEncoder encoder(codePage);
   std::string scratch;
-  bool fits = encoder.Append(kLastLineEnd, scratch);
-  source.Produce([&](std::u16string_view piece) {
-    scratch.clear();
-    fits = fits && encoder.Append(piece, scratch);
-  });
-  return fits;
+  if (!encoder.Append(kLastLineEnd, scratch)) return false;
+  try {
+    source.Produce([&](std::u16string_view piece) {
+      scratch.clear();
+      if (!encoder.Append(piece, scratch)) throw DoesNotFit{};
+    });
+  } catch (const DoesNotFit&) {
+    return false;
+  }
+  return true;
 }
 
 ExportResult Failed(ExportFailure failure, const FileError& error) {

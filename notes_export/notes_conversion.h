@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,17 +20,23 @@ std::optional<std::u16string> ExportNotesText(std::string_view notesBytes,
                                               std::u16string_view dateText,
                                               std::u16string_view timeText);
 
-// The same export text, handed to `sink` in pieces that end between notes, so that a large
-// export is never held whole. False, with nothing handed on, when the file has no bytes.
+// How long the pieces handed to a sink are: large enough to keep the calls rare, small enough to
+// stay in the cache.
+inline constexpr std::size_t kExportPieceSize = std::size_t{1} << 16;
+
+// The same export text, handed to `sink` in pieces, so that a large export is never held whole,
+// whatever the size of one note. A piece ends between whole characters, never inside a
+// surrogate pair, and holds at most `pieceSize` units and a few hundred more. False, with
+// nothing handed on, when the file has no bytes.
 bool StreamNotesExport(std::string_view notesBytes, std::u16string_view inputPath,
                        std::u16string_view dateText, std::u16string_view timeText,
-                       const ExportSink& sink);
+                       const ExportSink& sink, std::size_t pieceSize = kExportPieceSize);
 
 // The same export text again, as UTF-8: what StreamNotesExport's pieces encode to, made without
-// the detour through UTF-16.
+// the detour through UTF-16, in pieces that never cut a character's bytes apart.
 bool StreamNotesExportUtf8(std::string_view notesBytes, std::u16string_view inputPath,
                            std::u16string_view dateText, std::u16string_view timeText,
-                           const Utf8Sink& sink);
+                           const Utf8Sink& sink, std::size_t pieceSize = kExportPieceSize);
 
 // Whether the export of these bytes holds any note after its header: every record that holds
 // "NAME=" or "URL=" gives one, and neither can straddle the cut between records.

@@ -24,6 +24,7 @@ struct Golden {
 constexpr Golden kGoldens[] = {
     {"crlf_records", "CR LF records, each a name then an address, with fields around them"},
     {"lf_records", "the same records with LF line ends and no byte-order mark"},
+    {"cr_records", "the same records with the lone CR line ends of old Macs"},
     {"folders_and_strays",
      "folders, trash, notes without an address or a name, glued markers, an emoji before "
      "\"URL=\", a NAME= inside an address, a last address without a line end"},
@@ -81,14 +82,16 @@ INSTANTIATE_TEST_SUITE_P(NotesFiles, GoldenFileTest, testing::ValuesIn(kGoldens)
                            return std::string(golden.param.name);
                          });
 
-TEST(GoldenTest, LfFileExportsLikeItsCrLfTwin) {
+TEST(GoldenTest, LfAndCrFilesExportLikeTheirCrLfTwin) {
   const std::optional<std::u16string> crlf = Export("crlf_records");
-  const std::optional<std::u16string> lf = Export("lf_records");
   ASSERT_TRUE(crlf.has_value());
-  ASSERT_TRUE(lf.has_value());
   const std::u16string notes = NotesPart(*crlf);
   EXPECT_NE(notes.find(u"Линк: http://"), std::u16string::npos);
-  EXPECT_EQ(NotesPart(*lf), notes);
+  for (const char* twin : {"lf_records", "cr_records"}) {
+    const std::optional<std::u16string> text = Export(twin);
+    ASSERT_TRUE(text.has_value()) << twin;
+    EXPECT_EQ(NotesPart(*text), notes) << twin;
+  }
 }
 
 }  // namespace

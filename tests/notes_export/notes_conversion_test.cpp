@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "platform/system/text_codec.h"
-
 namespace brackwater {
 namespace {
 
@@ -86,8 +84,8 @@ TEST(ExportNotesText, LineFeedFilesExportLikeTheirCrLfTwins) {
   std::erase(lf, '\r');
   EXPECT_EQ(Notes(lf), Notes(crlf));
   EXPECT_EQ(Notes(crlf), Block(u"Привет\r\nмир\r\n", u"http://a/\r") + Block(u"中文 😀\r\n", u""));
-  // A lone CR is no line end and stays in the text.
-  EXPECT_EQ(Notes("NAME=a\rb\n\tURL=c\rd\n"), Block(u"a\rb\r\n", u"c\rd\r"));
+  // A lone CR is a line end too; an address ends at it.
+  EXPECT_EQ(Notes("NAME=a\rb\n\tURL=c\rd\n"), Block(u"a\r\nb\r\n", u"c\r"));
 }
 
 TEST(ExportNotesText, EveryRecordKeepsItsOwnNotes) {
@@ -129,30 +127,6 @@ TEST(ExportNotesText, MalformedBytesBecomeReplacementCharacters) {
             Block(u"a\xFFFD\xFFFDz\r\n", u"h\xFFFD\xFFFDx\r"));
   // A malformed sequence cut short by a line end or a marker takes nothing after it.
   EXPECT_EQ(Notes("NAME=a\xE2\r\n\tURL=b\xF0\x9F\r\n"), Block(u"a\xFFFD\r\n", u"b\xFFFD\r"));
-}
-
-TEST(StreamNotesExport, PiecesEndBetweenNotesAndMakeTheWholeText) {
-  std::string bytes;
-  for (int i = 0; i < 5000; ++i) {
-    bytes += "#NOTE\r\n\tNAME=note " + std::to_string(i) + " Ж😀\r\n\tURL=http://n/" +
-             std::to_string(i) + "\r\n\r\n";
-  }
-  std::u16string joined;
-  int pieces = 0;
-  ASSERT_TRUE(StreamNotesExport(bytes, u"p", u"d", u"t", [&](std::u16string_view piece) {
-    EXPECT_TRUE(piece.ends_with(u"\r\n"));
-    joined += piece;
-    ++pieces;
-  }));
-  EXPECT_GT(pieces, 1);
-  EXPECT_EQ(joined, ExportNotesText(bytes, u"p", u"d", u"t"));
-  std::string utf8;
-  ASSERT_TRUE(StreamNotesExportUtf8(bytes, u"p", u"d", u"t", [&](std::string_view piece) {
-    EXPECT_TRUE(piece.ends_with("\r\n"));
-    utf8 += piece;
-  }));
-  EXPECT_EQ(utf8, Utf16ToUtf8(joined));
-  EXPECT_FALSE(StreamNotesExport("", u"p", u"d", u"t", [](std::u16string_view) { FAIL(); }));
 }
 
 TEST(ExtractNotes, DecodedTextGivesTheSameNotesAsItsBytes) {

@@ -59,12 +59,13 @@ void AppendCodePoint(char32_t codePoint, std::u16string& text) {
   text += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
 }
 
-// Every LF that does not follow a CR becomes CR LF.
-std::u16string LfAsCrLf(std::u16string_view text) {
+// Every line end becomes CR LF: an LF that does not follow a CR, and a CR that no LF follows.
+std::u16string LineEndsAsCrLf(std::u16string_view text) {
   std::u16string result;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
     result += text[i];
+    if (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) result += u'\n';
   }
   return result;
 }
@@ -229,7 +230,7 @@ std::u16string DecodeUtf8(std::string_view bytes) {
 
 std::u16string ExtractNotes(std::u16string_view workText) {
   std::u16string notesPart;
-  for (const std::u16string& piece : CutIntoPieces(LfAsCrLf(workText))) {
+  for (const std::u16string& piece : CutIntoPieces(LineEndsAsCrLf(workText))) {
     ExtractPiece(piece, notesPart);
   }
   return ReplaceLineBreakPairs(notesPart);

@@ -12,12 +12,16 @@
 #include <vector>
 
 #include "notes_export/notes_conversion.h"
+#include "platform/system/text_codec.h"
 #include "tests/notes_export/oracle.h"
 
 namespace brackwater {
 namespace {
 
 constexpr int kCases = 3000;
+constexpr std::size_t kPieceSizes[] = {1, 2, 3, 5, 8, 13, 64, kExportPieceSize};
+// How far past its size a piece may run: the step that crosses the size ends it.
+constexpr std::size_t kPieceSlack = 256;
 
 // A C++ string literal that gives back `text` exactly, lone surrogates and stray bytes included.
 template <typename Unit>
@@ -95,6 +99,34 @@ TEST(OracleComparisonTest, ExportOfRandomFilesMatches) {
     const std::optional<std::u16string> expected =
         oracle::ExportNotesText(bytes, u"notes.adr", u"01/02/70", u"03:04:05");
     ASSERT_EQ(fast, expected) << "bytes: " << Literal(std::string_view(bytes));
+
+    // Streamed in pieces of every size down to one unit: the same text, cut only between
+    // characters, each piece near its size.
+    const std::size_t pieceSize = kPieceSizes[i % std::size(kPieceSizes)];
+    std::u16string streamed;
+    std::string utf8;
+    bool whole = true;
+    const bool any = StreamNotesExport(
+        bytes, u"notes.adr", u"01/02/70", u"03:04:05",
+        [&](std::u16string_view piece) {
+          whole = whole && !piece.empty() && piece.size() <= pieceSize + kPieceSlack &&
+                  !(!streamed.empty() && IsHighSurrogate(streamed.back()) &&
+                    IsLowSurrogate(piece.front()));
+          streamed += piece;
+        },
+        pieceSize);
+    StreamNotesExportUtf8(
+        bytes, u"notes.adr", u"01/02/70", u"03:04:05",
+        [&](std::string_view piece) {
+          whole = whole && !piece.empty() && piece.size() <= pieceSize + kPieceSlack &&
+                  (piece.front() & 0xC0) != 0x80;
+          utf8 += piece;
+        },
+        pieceSize);
+    ASSERT_EQ(any, expected.has_value());
+    ASSERT_TRUE(whole && streamed == expected.value_or(u"") &&
+                utf8 == Utf16ToUtf8(expected.value_or(u"")))
+        << "pieces of " << pieceSize << ", bytes: " << Literal(std::string_view(bytes));
   }
 }
 
