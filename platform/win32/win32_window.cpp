@@ -296,9 +296,10 @@ void Win32Window::Paint(HDC dc) const {
       ::DeleteObject(brush);
     }
     const std::wstring text = Wide(label.background ? ShownIn(dc, label.text, place) : label.text);
-    // One line, every character as it is: a path's "&" is no access key.
+    // One line, every character as it is (a path's "&" is no access key), centred in the
+    // label's height as the Qt host's labels show it.
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
-                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+                DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
   ::SelectObject(dc, oldFont);
 }
