@@ -5,13 +5,10 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/gui/device_context.h"
 #include "tests/support/fixed_text_engine.h"
 #include "xp_button/property_store.h"
 #include "xp_button/xpb.h"
@@ -22,117 +19,76 @@ inline void PrintTo(const StoreValue& value, std::ostream* out) {
   *out << DescribeStoreValue(value);
 }
 
+inline void PrintTo(const Rect& r, std::ostream* out) {
+  *out << '{' << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << '}';
+}
+
 namespace testing {
 
-// What the control did to its host and its container, in order: "Show down=1", "Click",
-// "MouseDown 1 0 2.5 3", "Key s", "Size 10x40", "Yield" ...
+// What the control did to its host and its container, in order: "Show R", "Click",
+// "MouseDown 1 0 5 5", "Size 10x40", "Yield" ...
 using EventLog = std::vector<std::string>;
 
-// The classic colours, with the button face replaceable.
-class TestColors final : public SystemColors {
- public:
-  Rgb Color(int index) const override {
-    return index == SystemColorIndex::kButtonFace && face ? *face : classic_.Color(index);
-  }
-  std::optional<Rgb> face;
+// Each look as one letter, in the order Look declares them: no border, raised, sunken, XP face,
+// focus ring, hover ring, pressed, disabled.
+inline char LetterOf(Look look) { return "NRSFfhPD"[static_cast<int>(look)]; }
 
- private:
-  ClassicColors classic_;
-};
-
-// Measures every caption as one block of the given size and draws nothing: for the layouts
-// that the text works with round numbers.
-class BlockTextEngine final : public TextEngine {
- public:
-  int DrawText(DeviceContext&, std::u16string_view, Rect& rect, unsigned format,
-               CaptionParams&) override {
-    if ((format & TextFormat::kCalcRect) != 0) {
-      rect.right = rect.left + width;
-      rect.bottom = rect.top + height;
-    }
-    return height;
-  }
-  int width = 0;
-  int height = 0;
-};
-
-// The fixed-width font unless a test picks another; the control keeps the engine its host gave
-// it, so the choice is made behind it.
-class TestText final : public TextEngine {
- public:
-  int DrawText(DeviceContext& dc, std::u16string_view text, Rect& rect, unsigned format,
-               CaptionParams& params) override {
-    return engine->DrawText(dc, text, rect, format, params);
-  }
-  FixedTextEngine fixed;
-  TextEngine* engine = &fixed;
-};
-
-class FakeHost : public ControlHost {
+class FakeHost final : public ControlHost {
  public:
   FakeHost(EventLog& log, XpB*& button) : log_(log), button_(button) {}
 
   bool Enabled() const override { return enabled; }
-  void SetEnabled(bool value) override { enabled = value; }
+  void SetEnabled(bool on) override { enabled = on; }
   std::int32_t WindowHandle() const override { return 7; }
-  std::int32_t WindowUnderPointer() const override { return pointerOver ? 7 : 99; }
-  std::u16string InstanceName() const override {
-    if (instanceNameFails) throw std::runtime_error("no instance name");
-    return u"Command1";
-  }
+  std::int32_t WindowUnderPointer() const override { return pointerOver ? 7 : 9; }
+  std::u16string InstanceName() const override { return u"Command1"; }
   int PixelsPerInchX() const override { return ppiX; }
   int PixelsPerInchY() const override { return ppiY; }
   int ClientWidth() const override { return width; }
   int ClientHeight() const override { return height; }
-  // As a window does: the new size reaches the control through its resize handler at once.
-  void SetClientSize(int newWidth, int newHeight) override {
-    log_.push_back("Size " + std::to_string(newWidth) + "x" + std::to_string(newHeight));
-    width = newWidth;
-    height = newHeight;
+  void SetClientSize(int w, int h) override {
+    log_.push_back("Size " + std::to_string(w) + "x" + std::to_string(h));
+    width = w;
+    height = h;
     button_->OnResize();
   }
   const SystemColors& Colors() const override { return colors; }
   TextEngine& Text() override { return text; }
-  void SetAccessKey(std::optional<char16_t> key) override {
-    accessKey = key;
-    log_.push_back(key ? "Key " + std::string(1, static_cast<char>(*key)) : "Key none");
-  }
-  void ShowSurface(const ImageView&) override {
-    // With the press as the repaint saw it: a handler sets its flags before it repaints.
-    log_.push_back("Show down=" + std::to_string(button_->IsDown()));
-  }
-  void SetTimerEnabled(bool on) override {
-    timerEnabled = on;
-    log_.push_back(on ? "Timer on" : "Timer off");
-  }
+  void SetAccessKey(std::optional<char16_t> key) override { accessKey = key; }
+  void SetTimerEnabled(bool on) override { log_.push_back(on ? "Timer on" : "Timer off"); }
   void SetCapture() override { log_.push_back("Capture"); }
   void ReleaseCapture() override { log_.push_back("Release"); }
+  // The look that the repaint showed.
+  void ShowSurface(const ImageView&) override {
+    XpBState s;
+    s.ButtonStyle = button_->ButtonStyle();
+    s.HasFocus = button_->HasFocus();
+    s.IsDown = button_->IsDown();
+    s.IsOver = button_->IsOver();
+    log_.push_back(std::string("Show ") + LetterOf(LookOf(s, enabled)));
+  }
   void Yield() override {
     log_.push_back("Yield");
     if (onYield) onYield();
   }
 
   bool enabled = true;
-  bool timerEnabled = false;
   bool pointerOver = true;
-  bool instanceNameFails = false;
   int ppiX = 96;
   int ppiY = 96;
   int width = 75;
   int height = 25;
   std::optional<char16_t> accessKey = u'?';
-  // What runs while the control lets waiting events run.
   std::function<void()> onYield;
-  TestColors colors;
-  TestText text;
-  BlockTextEngine blockText;
+  ClassicColors colors;
+  FixedTextEngine text;
 
  private:
   EventLog& log_;
   XpB*& button_;
 };
 
-class RecordingEvents : public XpBEvents {
+class RecordingEvents final : public XpBEvents {
  public:
   explicit RecordingEvents(EventLog& log) : log_(log) {}
 
@@ -140,129 +96,79 @@ class RecordingEvents : public XpBEvents {
     log_.push_back("Click");
     if (onClick) onClick();
   }
-  void MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override {
-    Mouse("MouseDown", Button, Shift, X, Y);
+  void MouseDown(std::int16_t& B, std::int16_t& S, float& X, float& Y) override {
+    Log("MouseDown", {B, S, static_cast<int>(X), static_cast<int>(Y)});
   }
-  void MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override {
-    Mouse("MouseUp", Button, Shift, X, Y);
+  void MouseUp(std::int16_t& B, std::int16_t& S, float& X, float& Y) override {
+    Log("MouseUp", {B, S, static_cast<int>(X), static_cast<int>(Y)});
   }
-  void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override {
-    log_.push_back("KeyDown " + std::to_string(KeyCode) + ' ' + std::to_string(Shift));
-  }
-  void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) override {
-    log_.push_back("KeyUp " + std::to_string(KeyCode) + ' ' + std::to_string(Shift));
-  }
-  void MouseIn(std::int16_t& Shift) override { log_.push_back("MouseIn " + std::to_string(Shift)); }
-  void MouseOut(std::int16_t& Shift) override {
-    log_.push_back("MouseOut " + std::to_string(Shift));
-  }
+  void KeyDown(std::int16_t& KeyCode, std::int16_t& S) override { Log("KeyDown", {KeyCode, S}); }
+  void KeyUp(std::int16_t& KeyCode, std::int16_t& S) override { Log("KeyUp", {KeyCode, S}); }
+  void MouseIn(std::int16_t& S) override { Log("MouseIn", {S}); }
+  void MouseOut(std::int16_t& S) override { Log("MouseOut", {S}); }
 
   std::function<void()> onClick;
 
  private:
-  void Mouse(const char* name, std::int16_t button, std::int16_t shift, float x, float y) {
-    std::ostringstream text;
-    text << name << ' ' << button << ' ' << shift << ' ' << x << ' ' << y;
-    log_.push_back(text.str());
+  void Log(const char* name, std::initializer_list<int> numbers) {
+    std::string line = name;
+    for (const int n : numbers) line += ' ' + std::to_string(n);
+    log_.push_back(line);
   }
-
   EventLog& log_;
 };
 
-class FakePicture : public Picture {
+// A picture of the kind with these pixels, its HIMETRIC size that of the pixels at 96 per inch
+// unless given.
+class FakePicture final : public Picture {
  public:
-  FakePicture(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
-  // A picture of the kind with these pixels, its HIMETRIC size that of the pixels at 96 per
-  // inch.
-  FakePicture(PictureKind kind, Image pixels)
-      : width_(pixels.width * 2540 / 96 + 1),
-        height_(pixels.height * 2540 / 96 + 1),
+  FakePicture(PictureKind kind, Image pixels, std::int32_t w = -1, std::int32_t h = -1)
+      : w_(w >= 0 ? w : pixels.width * 2540 / 96 + 1),
+        h_(h >= 0 ? h : pixels.height * 2540 / 96 + 1),
         kind_(kind),
         pixels_(std::move(pixels)) {}
-
-  std::int32_t WidthHimetric() const override { return width_; }
+  std::int32_t WidthHimetric() const override { return w_; }
   std::int32_t HeightHimetric() const override {
     if (heightFails) throw std::runtime_error("picture lost");
-    return height_;
+    return h_;
   }
   PictureKind Kind() const override { return kind_; }
   const Image& Pixels() const override { return pixels_; }
-
   bool heightFails = false;
 
  private:
-  std::int32_t width_;
-  std::int32_t height_;
-  PictureKind kind_ = PictureKind::kIcon;
+  std::int32_t w_;
+  std::int32_t h_;
+  PictureKind kind_;
   Image pixels_;
 };
 
-// A button on a fake host, with one log for both.
-// A button that a handler may destroy: the test owns it through a pointer.
-struct OwnedButton {
-  OwnedButton() : button(std::make_unique<XpB>(host, events)) { watched = button.get(); }
-  EventLog log;
-  XpB* watched = nullptr;
-  FakeHost host{log, watched};
-  RecordingEvents events{log};
-  std::unique_ptr<XpB> button;
-};
+inline std::shared_ptr<FakePicture> SizedPicture(std::int32_t w, std::int32_t h) {
+  return std::make_shared<FakePicture>(PictureKind::kIcon, Image(), w, h);
+}
 
-struct TestButton {
-  EventLog log;
-  XpB* watched = &button;
-  FakeHost host{log, watched};
-  RecordingEvents events{log};
-  XpB button{host, events};
-};
-
-// A button of this size and style, at rest, with nothing else set, sized and painted as its
-// window's resize has it.
-struct PaintedButton : TestButton {
-  PaintedButton(int width, int height, std::int32_t style) {
-    host.width = width;
-    host.height = height;
-    button.SetButtonStyle(style);
-    button.OnResize();
+// A button on a fake host, sized as its window's first resize has it, with one log for both.
+// The test owns it through `owner`, so that a handler may destroy it.
+struct Rig {
+  explicit Rig(int w = 75, int h = 25) {
+    host.width = w;
+    host.height = h;
+    owner = std::make_unique<XpB>(host, events);
+    b = owner.get();
+    b->OnResize();
     log.clear();
   }
+  EventLog log;
+  XpB* b = nullptr;
+  FakeHost host{log, b};
+  RecordingEvents events{log};
+  std::unique_ptr<XpB> owner;
 };
 
-// A colour as the tests write it, and as failures print it.
-struct Colour {
-  int r = 0;
-  int g = 0;
-  int b = 0;
-  bool operator==(const Colour&) const = default;
-};
-
-inline void PrintTo(const Colour& c, std::ostream* out) {
-  *out << "RGB(" << c.r << ", " << c.g << ", " << c.b << ")";
+// The surface at (x, y) as 0xRRGGBB.
+inline std::uint32_t PixelAt(const Image& image, int x, int y) {
+  return image.pixels.at(static_cast<std::size_t>(y * image.width + x)) & 0xFFFFFFu;
 }
-
-// An OLE colour, 0x00BBGGRR.
-inline Colour FromOle(std::uint32_t color) {
-  return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-          static_cast<int>((color >> 16) & 0xFF)};
-}
-
-inline Colour PixelOf(const Image& image, int x, int y) {
-  const std::uint32_t pixel =
-      image.pixels.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
-                      static_cast<std::size_t>(x));
-  return {static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
-          static_cast<int>(pixel & 0xFF)};
-}
-
-// The control's surface at (x, y).
-inline Colour PixelAt(const XpB& button, int x, int y) { return PixelOf(button.Surface(), x, y); }
-
-// The classic colours that painting uses.
-constexpr Colour kFace{212, 208, 200};
-constexpr Colour kShadow{128, 128, 128};
-constexpr Colour kHighlight{255, 255, 255};
-constexpr Colour kDarkShadow{64, 64, 64};
-constexpr Colour kBlack{0, 0, 0};
 
 }  // namespace testing
 }  // namespace brackwater
