@@ -18,6 +18,9 @@
 #include <string_view>
 
 #include "notes_export/export_file.h"
+#include "notes_export/export_paths.h"
+#include "notes_export/notes_records.h"
+#include "notes_export/structured_export.h"
 #include "platform/system/clock.h"
 #include "platform/system/code_page.h"
 #include "platform/system/files.h"
@@ -32,13 +35,26 @@ namespace {
 using namespace brackwater;
 
 constexpr std::string_view kProgram = "brackwater-export";
-constexpr std::string_view kUsage = "usage: brackwater-export NOTES [-o OUTPUT]\n";
+constexpr std::string_view kUsage =
+    "usage: brackwater-export NOTES [-o OUTPUT] [--format FORMAT] [--skip-trash]\n";
 constexpr std::string_view kHelp =
     "\n"
     "Exports every note of an Opera notes file (notes.adr) into one plain text file.\n"
     "\n"
     "  -o OUTPUT   write the export to OUTPUT, with \".txt\" appended unless it ends in it;\n"
     "              without -o, the export goes beside NOTES, with \".adr\" turned into \".txt\"\n"
+    "  --format FORMAT\n"
+    "              text      the plain text file above (the default)\n"
+    "              json      one JSON document: {\"source\", \"exported\", \"notes\": [{\"text\",\n"
+    "                        \"url\", \"created\", \"folder\", \"trash\", \"id\", "
+    "\"uniqueid\"}]},\n"
+    "                        in UTF-8, named as above with \".json\" for \".txt\"\n"
+    "              markdown  a new folder (NOTES without \".adr\", or OUTPUT) of Markdown files,\n"
+    "                        one per note, named after its first line, in subfolders named\n"
+    "                        after its folders, the trash as \"Trash\"; each file dated when\n"
+    "                        its note was made; an existing folder must be empty\n"
+    "              enex      one ENEX file, as note programs import it, with \".enex\"\n"
+    "  --skip-trash  leave out the notes in the trash\n"
     "  --help      show this help and exit\n"
     "  --version   show the version and exit\n"
     "\n"
@@ -50,10 +66,17 @@ constexpr std::string_view kHelp =
 constexpr int kFailed = 1;
 constexpr int kBadUsage = 2;
 
+enum class Format { kText, kJson, kMarkdown, kEnex };
+
 struct Arguments {
   std::filesystem::path notes;
   std::optional<std::filesystem::path> output;
+  Format format = Format::kText;
+  bool skipTrash = false;
 };
+
+template <typename Char>
+std::optional<Format> FormatNamed(std::basic_string_view<Char> name);
 
 // Why the last write failed, as errno names it.
 int WriteError() {
@@ -116,6 +139,11 @@ std::optional<int> ParseArguments(int argc, Char** argv, Arguments& arguments) {
       options = false;
     } else if (options && Is(arg, "-o") && i + 1 < argc && !arguments.output) {
       arguments.output = argv[++i];
+    } else if (options && Is(arg, "--format") && i + 1 < argc &&
+               FormatNamed(std::basic_string_view<Char>(argv[i + 1]))) {
+      arguments.format = *FormatNamed(std::basic_string_view<Char>(argv[++i]));
+    } else if (options && Is(arg, "--skip-trash")) {
+      arguments.skipTrash = true;
     } else if ((options && arg.starts_with(Char{'-'}) && !Is(arg, "-")) || notes) {
       Print(stderr, kUsage);
       return kBadUsage;
@@ -131,21 +159,27 @@ std::optional<int> ParseArguments(int argc, Char** argv, Arguments& arguments) {
   return std::nullopt;
 }
 
+template <typename Char>
+std::optional<Format> FormatNamed(std::basic_string_view<Char> name) {
+  if (Is(name, "text")) return Format::kText;
+  if (Is(name, "json")) return Format::kJson;
+  if (Is(name, "markdown")) return Format::kMarkdown;
+  if (Is(name, "enex")) return Format::kEnex;
+  return std::nullopt;
+}
+
 // A moment that the header cannot name; noticed only once the notes file is known to hold
 // notes, so that a missing or empty notes file is what is reported first.
 struct UnusableMoment {
   std::string_view message;
 };
 
-// The moment the header names: SOURCE_DATE_EPOCH (in UTC, as reproducible builds have it), or
-// the current local time.
-DateTimeText HeaderDateTime() {
-  constexpr UnusableMoment kOutOfRange{"SOURCE_DATE_EPOCH is out of range"};
+constexpr UnusableMoment kOutOfRange{"SOURCE_DATE_EPOCH is out of range"};
+
+// SOURCE_DATE_EPOCH, when it is set.
+std::optional<std::time_t> SourceDateEpoch() {
   const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-  if (epoch == nullptr) {
-    if (auto now = FormatDateTime(std::time(nullptr), TimeZone::kLocal)) return *now;
-    throw UnusableMoment{"the current time cannot be written as a date"};
-  }
+  if (epoch == nullptr) return std::nullopt;
   const std::string_view text = epoch;
   std::time_t seconds{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
@@ -153,11 +187,104 @@ DateTimeText HeaderDateTime() {
   if (text.empty() || error != std::errc{} || end != text.data() + text.size() || seconds < 0) {
     throw UnusableMoment{"SOURCE_DATE_EPOCH is not a whole number of seconds"};
   }
-  if (auto moment = FormatDateTime(seconds, TimeZone::kUtc)) return *moment;
+  return seconds;
+}
+
+// The moment the header names: SOURCE_DATE_EPOCH (in UTC, as reproducible builds have it), or
+// the current local time.
+DateTimeText HeaderDateTime() {
+  const std::optional<std::time_t> epoch = SourceDateEpoch();
+  if (!epoch) {
+    if (auto now = FormatDateTime(std::time(nullptr), TimeZone::kLocal)) return *now;
+    throw UnusableMoment{"the current time cannot be written as a date"};
+  }
+  if (auto moment = FormatDateTime(*epoch, TimeZone::kUtc)) return *moment;
   throw kOutOfRange;
 }
 
+// The export moment the structured formats name, always in UTC.
+std::int64_t ExportMoment() {
+  const std::time_t moment = SourceDateEpoch().value_or(std::time(nullptr));
+  if (!IsoUtc(moment)) throw kOutOfRange;
+  return moment;
+}
+
+// The structured formats, and the text export without the trash: made from the records, which
+// the text conversion of ExportNotesFile does not read.
+int RunFromRecords(const Arguments& arguments) {
+  const std::u16string notesPath = PathToText(arguments.notes);
+  FileBytes bytes;
+  try {
+    bytes = ReadWholeFile(arguments.notes, FileKinds::kAny);
+  } catch (const FileError& error) {
+    return Fail("cannot read " + Shown(error.Path()) + ": " + error.Reason());
+  }
+  if (bytes.View().empty()) {
+    return Fail("cannot export " + Shown(arguments.notes) +
+                ": the notes file is empty, so it holds no notes");
+  }
+  const NotesRecords records = ReadNotesRecords(bytes.View());
+  const std::u16string output = arguments.output ? PathToText(*arguments.output) : u"";
+  std::filesystem::path written;
+  bool notesFound = false;
+  try {
+    switch (arguments.format) {
+      case Format::kText: {
+        const std::string kept = WithoutTrash(bytes.View(), records);
+        const DateTimeText moment = HeaderDateTime();
+        written = TextToPath(FinalExportPath(output, DefaultExportPath(notesPath)));
+        WriteExportFile(written, NotesExport(kept, notesPath, moment.date, moment.time),
+                        arguments.notes, SystemCodePage());
+        notesFound = HoldsNotes(kept);
+        break;
+      }
+      case Format::kJson:
+      case Format::kEnex: {
+        const bool json = arguments.format == Format::kJson;
+        const std::u16string extension = json ? u".json" : u".enex";
+        const std::int64_t moment = ExportMoment();
+        written = TextToPath(
+            FinalStructuredPath(output, DefaultStructuredPath(notesPath, extension), extension));
+        WriteStructuredFile(
+            written,
+            json ? NotesJson(records, Shown(arguments.notes), moment, arguments.skipTrash)
+                 : NotesEnex(records, moment, arguments.skipTrash),
+            arguments.notes);
+        break;
+      }
+      case Format::kMarkdown:
+        written =
+            TextToPath(FinalStructuredPath(output, DefaultStructuredPath(notesPath, u""), u""));
+        WriteMarkdownFolder(written, NotesMarkdown(records, arguments.skipTrash));
+        break;
+    }
+  } catch (const FileError& error) {
+    return Fail("cannot write " + Shown(error.Path()) + ": " + error.Reason());
+  }
+  if (arguments.format != Format::kText) {
+    notesFound =
+        std::any_of(records.notes.begin(), records.notes.end(),
+                    [&](const NoteRecord& note) { return !(arguments.skipTrash && note.trash); });
+  }
+  Print(stdout, std::string(arguments.format == Format::kMarkdown ? "Folder" : "File") +
+                    " saved as " + Shown(written) + "\n");
+  if (!notesFound) {
+    Print(stderr, std::string(kProgram) + ": no notes found in " + Shown(arguments.notes) +
+                      "; the export holds none\n");
+  }
+  return 0;
+}
+
 int Run(const Arguments& arguments) {
+  if (arguments.format != Format::kText || arguments.skipTrash) {
+    try {
+      return RunFromRecords(arguments);
+    } catch (const UnusableMoment& moment) {
+      return Fail(moment.message);
+    } catch (const std::bad_alloc&) {
+      return Fail("cannot export " + Shown(arguments.notes) + ": out of memory");
+    }
+  }
   const std::u16string output = arguments.output ? PathToText(*arguments.output) : u"";
   ExportResult result;
   try {

@@ -188,6 +188,31 @@ TEST(ExportCommand, WritesBesideTheNotesFileByDefault) {
   EXPECT_EQ(ReadBytes(dir / "crlf_records.txt"), expected);
 }
 
+// The structured formats with their default names, the trash left out, and a Markdown folder
+// that is never written into an existing one.
+TEST(ExportCommand, StructuredFormats) {
+  TempDir dir;
+  std::filesystem::copy_file(kGoldenFolder + "/structured.adr", dir / "structured.adr");
+  const std::vector<std::string> environment = {"LC_ALL=C", "SOURCE_DATE_EPOCH=1700000000"};
+  for (const std::string format : {"json", "enex"}) {
+    const Outcome outcome =
+        Spawn({{"structured.adr", "--format", format}, dir.Path(), environment});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "File saved as structured." + format + "\n");
+    EXPECT_EQ(ReadBytes(dir / ("structured." + format)),
+              ReadBytes(kGoldenFolder + "/structured." + format));
+  }
+  const Launch markdown{{"structured.adr", "--skip-trash", "--format", "markdown"}, dir.Path()};
+  EXPECT_EQ(Spawn(markdown).out, "Folder saved as structured\n");
+  EXPECT_TRUE(std::filesystem::exists(dir / "structured" / "Top note.md"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "structured" / "Trash"));
+  const Outcome again = Spawn(markdown);
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err,
+            "brackwater-export: cannot write structured: it is a folder that is not empty\n");
+  EXPECT_EQ(Spawn({{"structured.adr", "--format", "pdf"}, dir.Path()}).status, 2);
+}
+
 TEST(ExportCommand, OutputNamesEndInTxt) {
   TempDir dir;
   WriteBytes(dir / "notes.adr", "NAME=a\r\n\tURL=b\r\n");
@@ -338,11 +363,13 @@ TEST(ExportCommand, UsageHelpAndVersion) {
                                                {"a.adr", "-o", "x", "-o", "y"}}) {
     const Outcome outcome = Spawn({args, dir.Path()});
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.err, "usage: brackwater-export NOTES [-o OUTPUT]\n");
+    EXPECT_EQ(outcome.err,
+              "usage: brackwater-export NOTES [-o OUTPUT] [--format FORMAT] [--skip-trash]\n");
   }
   const Outcome help = Spawn({{"--help"}, dir.Path()});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: brackwater-export NOTES [-o OUTPUT]\n"));
+  EXPECT_TRUE(help.out.starts_with(
+      "usage: brackwater-export NOTES [-o OUTPUT] [--format FORMAT] [--skip-trash]\n"));
   const Outcome version = Spawn({{"--version"}, dir.Path()});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "brackwater-export 1.00\n");
