@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/fixed_text_engine.h"
@@ -14,340 +14,272 @@ namespace {
 
 constexpr Rgb kWhite = 0x00FFFFFF;
 constexpr Rgb kRed = 0x000000FF;
-constexpr Rgb kGreen = 0x0000FF00;
 constexpr Rgb kBlue = 0x00FF0000;
 constexpr Rgb kMagenta = 0x00FF00FF;
 constexpr Rgb kFace = 0x00C8D0D4;
-constexpr Rgb kHighlight = 0x00FFFFFF;
-constexpr Rgb kShadow = 0x00808080;
+// The same colours as an image holds them, 0xAARRGGBB.
+constexpr std::uint32_t kR = 0xFFFF0000;
+constexpr std::uint32_t kG = 0xFF00FF00;
+constexpr std::uint32_t kB = 0xFF0000FF;
+constexpr std::uint32_t kM = 0xFFFF00FF;
 
-// Image pixels are 0xAARRGGBB; these are the same colours as the image holds them.
-constexpr std::uint32_t kRedPixel = 0xFFFF0000;
-constexpr std::uint32_t kGreenPixel = 0xFF00FF00;
-constexpr std::uint32_t kBluePixel = 0xFF0000FF;
-constexpr std::uint32_t kMagentaPixel = 0xFFFF00FF;
-
-using Legend = std::vector<std::pair<Rgb, char>>;
-
-// One character per pixel, so that each test can spell out the image it expects.
-std::vector<std::string> Map(DeviceContext& dc, const Legend& legend) {
-  std::vector<std::string> rows;
-  for (int y = 0; y < dc.Target().height; ++y) {
-    std::string row;
-    for (int x = 0; x < dc.Target().width; ++x) {
-      char c = '?';
-      for (const auto& [color, symbol] : legend) {
-        if (dc.GetPixel(x, y) == color) c = symbol;
-      }
-      row += c;
-    }
-    rows.push_back(row);
+// One character per pixel: '.' white (the highlight too), '#' red, 'g' green, 'b' blue, 'm'
+// magenta, 'p' red half over white, 'f' the button face, 's' the shadow, 'k' black, 'o' the
+// colour 0x123456 and 'i' its inverse.
+char Symbol(Rgb color) {
+  switch (color) {
+    case kWhite:
+      return '.';
+    case kRed:
+      return '#';
+    case 0x0000FF00:
+      return 'g';
+    case kBlue:
+      return 'b';
+    case kMagenta:
+      return 'm';
+    case 0x007F7FFF:
+      return 'p';
+    case kFace:
+      return 'f';
+    case 0x00808080:
+      return 's';
+    case 0x00EDCBA9:
+      return 'i';
+    case 0x00123456:
+      return 'o';
+    case 0:
+      return 'k';
+    default:
+      return '?';
   }
-  return rows;
 }
 
-// A surface of the given size in one colour, with the classic colours and fixed-cell text.
-class Surface {
- public:
-  Surface(int w, int h, Rgb background = kWhite) : image_(w, h), dc_(image_, colors_, text_) {
-    dc_.FillRect({0, 0, w, h}, background);
-  }
-  DeviceContext& dc() { return dc_; }
-  std::vector<std::string> Map(const Legend& legend = {{kWhite, '.'}, {kRed, '#'}}) {
-    return brackwater::Map(dc_, legend);
-  }
+using Map = std::vector<std::string>;
 
- private:
-  Image image_;
-  ClassicColors colors_;
-  FixedTextEngine text_;
-  DeviceContext dc_;
+struct Surface {
+  Surface(int w, int h, Rgb background) : image(w, h), dc(image, colors, text) {
+    dc.FillRect({0, 0, w, h}, background);
+  }
+  Map Drawn() const {
+    Map rows(static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x)
+        rows[static_cast<std::size_t>(y)] += Symbol(dc.GetPixel(x, y));
+    }
+    return rows;
+  }
+  Image image;
+  ClassicColors colors;
+  FixedTextEngine text;
+  DeviceContext dc;
 };
 
-TEST(DeviceContextTest, FillExcludesRightAndBottomAndClipsToTheImage) {
-  Surface s(6, 5);
-  s.dc().FillRect({1, 1, 3, 2}, kRed);
-  s.dc().FillRect({-3, -3, 1, 1}, kRed);  // only (0, 0) is on the image
-  s.dc().FillRect({5, 4, 99, 99}, kRed);
-  s.dc().FillRect({3, 3, 3, 5}, kRed);  // empty
-  s.dc().FillRect({4, 3, 2, 5}, kRed);  // inverted
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         "#.....",
-                         ".##...",
-                         "......",
-                         "......",
-                         ".....#",
-                     }));
+Image ImageOf(int w, int h, std::vector<std::uint32_t> pixels) {
+  Image image(w, h);
+  image.pixels = std::move(pixels);
+  return image;
 }
 
-TEST(DeviceContextTest, FrameLiesInsideItsRectangle) {
-  Surface s(9, 6);
-  s.dc().FrameRect({0, 0, 4, 4}, kRed);
-  s.dc().FrameRect({5, 0, 6, 4}, kRed);   // one pixel wide: a solid line
-  s.dc().FrameRect({7, 5, 10, 6}, kRed);  // one pixel high, right part off the image
-  s.dc().FrameRect({7, 1, 7, 4}, kRed);   // empty
-  s.dc().FrameRect({8, 4, 7, 1}, kRed);   // inverted
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         "####.#...",
-                         "#..#.#...",
-                         "#..#.#...",
-                         "####.#...",
-                         ".........",
-                         ".......##",
-                     }));
-}
-
-TEST(DeviceContextTest, FrameBeyondTheEdgesDrawsOnlyItsVisibleSides) {
-  // The classic sunken border: the second frame's right and bottom edges fall off the surface.
-  Surface s(5, 4);
-  s.dc().FrameRect({0, 0, 6, 5}, kRed);
-  s.dc().FrameRect({-1, -1, 4, 3}, kBlue);
-  EXPECT_EQ(s.Map({{kWhite, '.'}, {kRed, '#'}, {kBlue, 'b'}}), (std::vector<std::string>{
-                                                                   "###b#",
-                                                                   "#..b.",
-                                                                   "bbbb.",
-                                                                   "#....",
-                                                               }));
-}
-
-TEST(DeviceContextTest, LinesLeaveOutTheirEndPoint) {
-  Surface s(7, 9);
-  s.dc().Line(0, 0, 4, 0, kRed);
-  s.dc().Line(6, 1, 2, 1, kRed);  // right to left: starts at 6, stops before 2
-  s.dc().Line(0, 2, 0, 5, kRed);
-  s.dc().Line(2, 5, 2, 2, kRed);  // upward
-  s.dc().Line(4, 3, 4, 3, kRed);  // a line to its own start draws nothing
-  s.dc().Line(0, 6, 6, 9, kRed);  // two across per step down, halves away from the start
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         "####...",
-                         "...####",
-                         "#......",
-                         "#.#....",
-                         "#.#....",
-                         "..#....",
-                         "#......",
-                         ".##....",
-                         "...##..",
-                     }));
-}
-
-TEST(DeviceContextTest, SlopedLinesAreClippedAndReversible) {
-  Surface s(7, 4);
-  s.dc().Line(6, 3, 0, 0, kRed);
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         ".#.....",
-                         "..##...",
-                         "....##.",
-                         "......#",
-                     }));
-  Surface clipped(4, 3);
-  clipped.dc().Line(-2, -1, 6, 3, kRed);  // enters at the top-left corner, leaves on the right
-  EXPECT_EQ(clipped.Map(), (std::vector<std::string>{
-                               "#...",
-                               ".##.",
-                               "...#",
-                           }));
-}
-
-TEST(DeviceContextTest, LinesAcrossTheWholeCoordinateRangeStayOnTheImage) {
-  Surface s(4, 3);
-  s.dc().Line(INT_MIN, 1, INT_MAX, 1, kRed);
-  s.dc().Line(3, INT_MAX, 3, INT_MIN, kRed);
-  s.dc().Line(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kRed);  // beyond GDI's range: nothing
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         "...#",
-                         "####",
-                         "...#",
-                     }));
-}
-
-TEST(DeviceContextTest, BoxIncludesBothCorners) {
-  Surface s(8, 5);
-  s.dc().Box(0, 0, 1, 1, kRed);  // the XP face's corner squares: all four pixels
-  s.dc().Box(4, 4, 3, 2, kRed);  // corners in either order
-  s.dc().Box(6, 0, 7, 5, kRed);  // two wide, bottom row off the image
-  EXPECT_EQ(s.Map(), (std::vector<std::string>{
-                         "##....##",
-                         "##....##",
-                         "...##.##",
-                         "...##.##",
-                         "...##.##",
-                     }));
-  Surface large(5, 5);
-  large.dc().Box(0, 0, 4, 3, kRed);
-  EXPECT_EQ(large.Map(), (std::vector<std::string>{
-                             "#####",
-                             "#...#",
-                             "#...#",
-                             "#####",
-                             ".....",
-                         }));
-}
-
-TEST(DeviceContextTest, PixelsConvertBetweenColourAndImageOrder) {
-  Surface s(2, 2);
-  s.dc().SetPixel(1, 0, 0x00332211);
-  s.dc().SetPixel(-1, 0, kRed);
-  s.dc().SetPixel(2, 1, kRed);
-  s.dc().SetPixel(0, 2, kRed);
-  EXPECT_EQ(s.dc().Target().pixels,
-            (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF112233, 0xFFFFFFFF, 0xFFFFFFFF}));
-  EXPECT_EQ(s.dc().GetPixel(1, 0), 0x00332211u);
-  for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {2, 0}, {0, 2}}) {
-    EXPECT_EQ(s.dc().GetPixel(x, y), 0xFFFFFFFFu) << x << ", " << y;
-  }
-}
-
-TEST(DeviceContextTest, FocusRectInvertsEveryOtherEdgePixelAndUndoesItself) {
-  Surface s(8, 6, 0x00123456);
-  const Legend legend = {{0x00123456, '.'}, {0x00EDCBA9, '#'}};
-  s.dc().DrawFocusRect({1, 1, 7, 5});
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               "........",
-                               ".#.#.#..",
-                               "......#.",
-                               ".#......",
-                               "..#.#.#.",
-                               "........",
-                           }));
-  s.dc().DrawFocusRect({1, 1, 7, 5});
-  EXPECT_EQ(s.Map(legend), std::vector<std::string>(6, "........"));
-}
-
-TEST(DeviceContextTest, FocusRectDotsFollowTheSurfaceOriginAndClip) {
-  // The dots keep the surface's checkerboard: an odd left + top starts one pixel in.
-  Surface s(6, 4);
-  s.dc().DrawFocusRect({0, 1, 5, 3});
-  s.dc().DrawFocusRect({5, -2, 9, 2});
-  const Legend legend = {{kWhite, '.'}, {0, '#'}};
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               "......",
-                               ".#.#.#",
-                               "#.#.#.",
-                               "......",
-                           }));
-  s.dc().DrawFocusRect({2, 2, 2, 4});  // empty
-  EXPECT_EQ(s.Map(legend)[2], "#.#.#.");
-}
-
-TEST(DeviceContextTest, TransparentCopyLeavesOutTheTransparentColour) {
-  Image source(3, 2);
-  source.pixels = {kRedPixel, kMagentaPixel, kBluePixel, kMagentaPixel, kGreenPixel, kMagentaPixel};
-  const Legend legend = {{kWhite, '.'}, {kRed, 'r'}, {kGreen, 'g'}, {kBlue, 'b'}, {kMagenta, 'm'}};
-
-  Surface s(5, 3);
-  s.dc().TransparentCopy(1, 1, 3, 2, source, 0, 0, kMagenta);
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               ".....",
-                               ".r.b.",
-                               "..g..",
-                           }));
-
-  // The transparent colour is 0x00BBGGRR like every colour the calls take: this is blue.
-  Surface order(3, 1);
-  order.dc().TransparentCopy(0, 0, 3, 1, source, 0, 0, kBlue);
-  EXPECT_EQ(order.Map(legend)[0], "rm.");
-
-  // An unresolved system colour matches no pixel.
-  Surface system(3, 2);
-  system.dc().TransparentCopy(0, 0, 3, 2, source, 0, 0, 0x8000000F);
-  EXPECT_EQ(system.Map(legend), (std::vector<std::string>{"rmb", "mgm"}));
-}
-
-TEST(DeviceContextTest, TransparentCopyClipsBothImages) {
-  Image source(3, 2);
-  source.pixels = {kRedPixel, kMagentaPixel, kBluePixel, kMagentaPixel, kGreenPixel, kBluePixel};
-  const Legend legend = {{kWhite, '.'}, {kRed, 'r'}, {kGreen, 'g'}, {kBlue, 'b'}};
-  Surface s(4, 3);
-  s.dc().TransparentCopy(-1, -1, 3, 2, source, 0, 0, kMagenta);  // only source row 1 lands
-  s.dc().TransparentCopy(2, 1, 5, 5, source, 1, 0, kMagenta);    // source ends after 2 x 2
-  s.dc().TransparentCopy(0, 2, 2, 1, source, -1, 0, kMagenta);   // source starts at column 0
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               "gb..",
-                               "...b",
-                               ".rgb",
-                           }));
-}
-
-TEST(DeviceContextTest, PictureBlendsItsAlphaAndScalesByNearestPixel) {
-  Image source(2, 1);
-  source.pixels = {0xFF0000FF, 0x80FF0000};  // opaque blue, half-transparent red
-  Surface s(5, 3);
-  s.dc().DrawPicture(0, 0, 4, 2, source, 2, 1);
-  const Legend legend = {{kWhite, '.'}, {kBlue, 'b'}, {0x007F7FFF, 'p'}};
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               "bbpp.",
-                               "bbpp.",
-                               ".....",
-                           }));
-
-  Image strip(4, 1);
-  strip.pixels = {kRedPixel, kGreenPixel, kBluePixel, 0x00FF0000};
-  Surface down(4, 2);
-  down.dc().DrawPicture(0, 0, 2, 1, strip, 4, 1);   // centres of the source's halves
-  down.dc().DrawPicture(-1, 1, 3, 1, strip, 3, 1);  // clipped left; only 3 source columns
-  down.dc().DrawPicture(3, 0, 1, 2, strip, 1, 1);
-  down.dc().DrawPicture(2, 0, 1, 1, strip, 0, 1);  // an empty source draws nothing
-  const Legend colors = {{kWhite, '.'}, {kRed, 'r'}, {kGreen, 'g'}, {kBlue, 'b'}};
-  EXPECT_EQ(down.Map(colors), (std::vector<std::string>{
-                                  "g..r",
-                                  "gb.r",
-                              }));
-
-  Image clear(1, 1, 0x00000000);
-  Surface transparent(1, 1);
-  transparent.dc().DrawPicture(0, 0, 1, 1, clear, 1, 1);
-  EXPECT_EQ(transparent.dc().GetPixel(0, 0), kWhite);
-}
-
-TEST(DeviceContextTest, DisabledLookEmbossesEveryOpaquePixelButWhite) {
-  // Ink: black, a light grey, and a colour one step too dark in one channel at half alpha. Not
-  // ink: white, nearly white, and black with too little alpha.
-  Image source(3, 2);
-  source.pixels = {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFFC0C0C0, 0xFFF0F8F0, 0x80EFFFFF};
-  const Legend legend = {{kFace, '.'}, {kHighlight, 'h'}, {kShadow, 's'}};
-
-  Surface s(5, 4, kFace);
-  s.dc().DrawDisabled(1, 1, source);
-  EXPECT_EQ(s.Map(legend), (std::vector<std::string>{
-                               ".....",
-                               ".s...",
-                               ".shs.",
-                               "..h.h",
-                           }));
-
-  Surface clipped(4, 3, kFace);
-  clipped.dc().DrawDisabled(-1, -1, source);
-  EXPECT_EQ(clipped.Map(legend), (std::vector<std::string>{
-                                     "hs..",
-                                     "h.h.",
-                                     "....",
-                                 }));
-}
-
-TEST(DeviceContextTest, ClassicColorsAreTheWindowsStandardScheme) {
-  const ClassicColors colors{};
-  const std::vector<std::pair<int, Rgb>> expected = {
-      {15, 0x00C8D0D4}, {16, 0x00808080}, {18, 0x00000000}, {20, 0x00FFFFFF},
-      {21, 0x00404040}, {22, 0x00C8D0D4}, {-1, 0},          {31, 0},
+TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
+  // Source images: r m b / m g m, and a strip r g b (transparent) blue.
+  const Image rmb = ImageOf(3, 2, {kR, kM, kB, kM, kG, kM});
+  const Image strip = ImageOf(4, 1, {kR, kG, kB, 0x00FF0000});
+  const Image halfRed = ImageOf(2, 1, {kB, 0x80FF0000});
+  // Ink: black, light grey, half-opaque near-white one step too dark. Not: white, nearly white,
+  // black too transparent.
+  const Image ink =
+      ImageOf(3, 2, {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFFC0C0C0, 0xFFF0F8F0, 0x80EFFFFF});
+  const struct {
+    const char* name;
+    int w, h;
+    Rgb background;
+    std::function<void(DeviceContext&)> draw;
+    Map expected;
+  } rows[] = {
+      {"fill: right and bottom left out; off the image, empty, inverted",
+       6,
+       3,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.FillRect({1, 1, 3, 2}, kRed);
+         dc.FillRect({-3, -3, 1, 1}, kRed);
+         dc.FillRect({5, 2, 99, 99}, kRed);
+         dc.FillRect({3, 0, 3, 3}, kRed);
+         dc.FillRect({4, 2, 2, 3}, kRed);
+       },
+       {"#.....", ".##...", ".....#"}},
+      {"frame inside its rectangle; one wide; clipped; empty; inverted",
+       9,
+       6,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.FrameRect({0, 0, 4, 4}, kRed);
+         dc.FrameRect({5, 0, 6, 4}, kRed);
+         dc.FrameRect({7, 5, 10, 6}, kRed);
+         dc.FrameRect({7, 1, 7, 4}, kRed);
+         dc.FrameRect({8, 4, 7, 1}, kRed);
+       },
+       {"####.#...", "#..#.#...", "#..#.#...", "####.#...", ".........", ".......##"}},
+      {"frames beyond the edges: the sunken border",
+       5,
+       4,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.FrameRect({0, 0, 6, 5}, kRed);
+         dc.FrameRect({-1, -1, 4, 3}, kBlue);
+       },
+       {"###b#", "#..b.", "bbbb.", "#...."}},
+      {"lines leave out their end point, either way; halves away from the start",
+       7,
+       9,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.Line(0, 0, 4, 0, kRed);
+         dc.Line(6, 1, 2, 1, kRed);
+         dc.Line(0, 2, 0, 5, kRed);
+         dc.Line(2, 5, 2, 2, kRed);
+         dc.Line(4, 3, 4, 3, kRed);
+         dc.Line(0, 6, 6, 9, kRed);
+       },
+       {"####...", "...####", "#......", "#.#....", "#.#....", "..#....", "#......", ".##....",
+        "...##.."}},
+      {"a sloped line backwards",
+       7,
+       4,
+       kWhite,
+       [](DeviceContext& dc) { dc.Line(6, 3, 0, 0, kRed); },
+       {".#.....", "..##...", "....##.", "......#"}},
+      {"a sloped line clipped, and lines over the whole coordinate range",
+       4,
+       3,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.Line(-2, -1, 6, 3, kRed);
+         dc.Line(INT_MIN, 1, INT_MAX, 1, kBlue);
+         dc.Line(3, INT_MAX, 3, INT_MIN, kBlue);
+         dc.Line(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kMagenta);  // beyond GDI's range
+       },
+       {"#..b", "bbbb", "...b"}},
+      {"boxes include both corners, in either order",
+       8,
+       5,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.Box(0, 0, 1, 1, kRed);
+         dc.Box(4, 4, 3, 2, kRed);
+         dc.Box(6, 0, 7, 5, kRed);
+         dc.Box(0, 2, 2, 4, kBlue);
+       },
+       {"##....##", "##....##", "bbb##.##", "b.b##.##", "bbb##.##"}},
+      {"focus cue: every other edge pixel, anchored at the origin",
+       8,
+       6,
+       0x00123456,
+       [](DeviceContext& dc) {
+         dc.DrawFocusRect({1, 1, 7, 5});
+       },
+       {"oooooooo", "oioioioo", "ooooooio", "oioooooo", "ooioioio", "oooooooo"}},
+      {"focus cue twice: undone",
+       4,
+       3,
+       0x00123456,
+       [](DeviceContext& dc) {
+         dc.DrawFocusRect({0, 0, 4, 3});
+         dc.DrawFocusRect({0, 0, 4, 3});
+       },
+       {"oooo", "oooo", "oooo"}},
+      {"focus cue with odd left + top, clipped, empty",
+       6,
+       4,
+       kWhite,
+       [](DeviceContext& dc) {
+         dc.DrawFocusRect({0, 1, 5, 3});
+         dc.DrawFocusRect({5, -2, 9, 2});
+         dc.DrawFocusRect({2, 2, 2, 4});
+       },
+       {"......", ".k.k.k", "k.k.k.", "......"}},
+      {"transparent copy leaves out its 0x00BBGGRR colour",
+       5,
+       3,
+       kWhite,
+       [&](DeviceContext& dc) { dc.TransparentCopy(1, 1, 3, 2, rmb, 0, 0, kMagenta); },
+       {".....", ".#.b.", "..g.."}},
+      {"transparent copy: blue, and a system colour that matches nothing",
+       3,
+       3,
+       kWhite,
+       [&](DeviceContext& dc) {
+         dc.TransparentCopy(0, 0, 3, 1, rmb, 0, 0, kBlue);
+         dc.TransparentCopy(0, 1, 3, 2, rmb, 0, 0, 0x8000000F);
+       },
+       {"#m.", "#mb", "mgm"}},
+      {"transparent copy clips both images",
+       4,
+       3,
+       kWhite,
+       [&](DeviceContext& dc) {
+         dc.TransparentCopy(-1, -1, 3, 2, rmb, 0, 0, kMagenta);
+         dc.TransparentCopy(2, 1, 5, 5, rmb, 1, 0, kMagenta);
+         dc.TransparentCopy(0, 2, 2, 1, rmb, -1, 0, kMagenta);
+       },
+       {"g...", "...b", ".#g."}},
+      {"picture: alpha blended, scaled by the nearest pixel",
+       5,
+       3,
+       kWhite,
+       [&](DeviceContext& dc) { dc.DrawPicture(0, 0, 4, 2, halfRed, 2, 1); },
+       {"bbpp.", "bbpp.", "....."}},
+      {"picture: shrunk, clipped, stretched, empty source, transparent",
+       4,
+       2,
+       kWhite,
+       [&](DeviceContext& dc) {
+         dc.DrawPicture(0, 0, 2, 1, strip, 4, 1);
+         dc.DrawPicture(-1, 1, 3, 1, strip, 3, 1);
+         dc.DrawPicture(3, 0, 1, 2, strip, 1, 1);
+         dc.DrawPicture(2, 0, 1, 1, strip, 0, 1);
+         dc.DrawPicture(2, 1, 1, 1, strip, 6, 1);
+       },
+       {"g..#", "gb.#"}},
+      {"disabled: ink embossed, highlight right and down, shadow in place",
+       5,
+       4,
+       kFace,
+       [&](DeviceContext& dc) { dc.DrawDisabled(1, 1, ink); },
+       {"fffff", "fsfff", "fs.sf", "ff.f."}},
+      {"disabled, clipped",
+       4,
+       3,
+       kFace,
+       [&](DeviceContext& dc) { dc.DrawDisabled(-1, -1, ink); },
+       {".sff", ".f.f", "ffff"}},
   };
-  for (const auto& [index, rgb] : expected) EXPECT_EQ(colors.Color(index), rgb) << index;
+  for (const auto& row : rows) {
+    Surface s(row.w, row.h, row.background);
+    row.draw(s.dc);
+    EXPECT_EQ(s.Drawn(), row.expected) << row.name;
+  }
+  Surface s(2, 1, kWhite);
+  s.dc.SetPixel(1, 0, 0x00332211);
+  for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {2, 0}, {0, 1}}) s.dc.SetPixel(x, y, kRed);
+  EXPECT_EQ(s.image.pixels, (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF112233}));
+  EXPECT_EQ(s.dc.GetPixel(1, 0), 0x00332211u);
+  EXPECT_EQ(s.dc.GetPixel(2, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(s.dc.GetPixel(0, -1), 0xFFFFFFFFu);
 }
 
 // Text through the fixed cells: each character 6 x 13, its glyph a block over columns 1 to 4
 // and rows 2 to 10 of its cell, an underline on the cell's last row.
-constexpr unsigned kMeasure =
-    TextFormat::kCalcRect | TextFormat::kWordBreak | TextFormat::kVCenter | TextFormat::kCenter;
-constexpr unsigned kDraw = TextFormat::kWordBreak | TextFormat::kVCenter | TextFormat::kCenter;
+constexpr unsigned kFormat = TextFormat::kWordBreak | TextFormat::kVCenter | TextFormat::kCenter;
 
-TEST(DeviceContextTest, MeasuredTextCountsShownCharactersLinesAndMargins) {
-  Surface s(1, 1);
-  struct Row {
+TEST(DeviceContext, MeasuredTextCountsShownCharactersLinesAndMargins) {
+  Surface s(1, 1, kWhite);
+  const struct {
     std::u16string text;
     Rect rect;
     Rect measured;
-  };
-  const std::vector<Row> rows = {
+  } rows[] = {
       {u"OK", {4, 4, 76, 20}, {4, 4, 18, 17}},
       {u"&Save", {0, 0, 80, 20}, {0, 0, 26, 13}},
       {u"R&&D &Go", {0, 0, 80, 20}, {0, 0, 38, 13}},
@@ -360,10 +292,10 @@ TEST(DeviceContextTest, MeasuredTextCountsShownCharactersLinesAndMargins) {
       {u"a\r\nbb\ncc c\r", {0, 0, 80, 20}, {0, 0, 26, 39}},
       {u"a\n\nb", {0, 0, 80, 20}, {0, 0, 8, 39}},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     Rect rect = row.rect;
     CaptionParams params;
-    const int height = s.dc().DrawText(row.text, rect, kMeasure, params);
+    const int height = s.dc.DrawText(row.text, rect, kFormat | TextFormat::kCalcRect, params);
     const std::string name(row.text.begin(), row.text.end());
     EXPECT_EQ(rect, row.measured) << name;
     EXPECT_EQ(height, row.measured.bottom - row.measured.top) << name;
@@ -371,49 +303,45 @@ TEST(DeviceContextTest, MeasuredTextCountsShownCharactersLinesAndMargins) {
   }
 }
 
-// The columns of one pixel row that hold the text colour.
-std::string Inked(DeviceContext& dc, int y) {
-  std::string row;
-  for (int x = 0; x < dc.Target().width; ++x) row += dc.GetPixel(x, y) == kRed ? '#' : '.';
-  return row;
-}
-
-TEST(DeviceContextTest, TextIsCentredPerLineInTheTextColour) {
-  Surface s(52, 28);
-  s.dc().SetTextColor(kRed);
-  Rect measured{1, 1, 51, 0};
-  CaptionParams params;
-  s.dc().DrawText(u"Save all files", measured, kMeasure, params);
-  Rect rect = measured;
-  EXPECT_EQ(s.dc().DrawText(u"Save all files", rect, kDraw, params), 26);
-  EXPECT_EQ(rect, measured) << "drawing leaves the rectangle alone";
-  // Line 1 fills the space between the margins; line 2 (30 pixels) starts 9 further in.
-  EXPECT_EQ(Inked(s.dc(), 1 + 1), std::string(52, '.'));
-  EXPECT_EQ(Inked(s.dc(), 1 + 6), "...####..####..####..####........####..####..####...");
-  EXPECT_EQ(Inked(s.dc(), 1 + 11), std::string(52, '.'));
-  EXPECT_EQ(Inked(s.dc(), 14 + 6), "............####..####..####..####..####............");
-  EXPECT_EQ(Inked(s.dc(), 1 + 3), Inked(s.dc(), 1 + 10));
-}
-
-TEST(DeviceContextTest, AmpersandUnderlinesTheLastMarkedCellOfEachLine) {
-  Surface s(40, 28);
-  s.dc().SetTextColor(kRed);
-  Rect rect{0, 0, 40, 28};
-  CaptionParams params;
-  s.dc().DrawText(u"&a&&b\n&c&d", rect, 0, params);
-  EXPECT_EQ(Inked(s.dc(), 6), "..####..####..####......................");
-  EXPECT_EQ(Inked(s.dc(), 12), ".######.................................");
-  EXPECT_EQ(Inked(s.dc(), 13 + 12), ".......######...........................");
-}
-
-TEST(DeviceContextTest, TextIsClippedToItsRectangle) {
-  Surface s(20, 16);
-  s.dc().SetTextColor(kRed);
-  Rect rect{2, 0, 12, 8};
-  CaptionParams params;
-  s.dc().DrawText(u"abc", rect, 0, params);
-  EXPECT_EQ(Inked(s.dc(), 6), "....####..##........");
-  EXPECT_EQ(Inked(s.dc(), 8), std::string(20, '.'));
+TEST(DeviceContext, TextIsCentredPerLineUnderlinedAndClipped) {
+  const struct {
+    std::u16string text;
+    Rect rect;
+    unsigned format;
+    int height;
+    std::vector<std::pair<int, std::string>> inked;  // pixel rows, red where the text is
+  } rows[] = {
+      // Line 1 fills the space between the margins; line 2 (30 pixels) starts 9 further in.
+      {u"Save all files",
+       {1, 1, 51, 27},
+       kFormat,
+       26,
+       {{2, std::string(52, '.')},
+        {7, "...####..####..####..####........####..####..####..."},
+        {12, std::string(52, '.')},
+        {20, "............####..####..####..####..####............"}}},
+      {u"&a&&b\n&c&d",
+       {0, 0, 40, 28},
+       0,
+       26,
+       {{6, "..####..####..####......................"},
+        {12, ".######................................."},
+        {25, ".......######..........................."}}},
+      {u"abc", {2, 0, 12, 8}, 0, 13, {{6, "....####..##........"}, {8, std::string(20, '.')}}},
+  };
+  for (const auto& row : rows) {
+    const int width = static_cast<int>(row.inked[0].second.size());
+    Surface s(width, 28, kWhite);
+    s.dc.SetTextColor(kRed);
+    Rect rect = row.rect;
+    CaptionParams params;
+    EXPECT_EQ(s.dc.DrawText(row.text, rect, row.format, params), row.height);
+    EXPECT_EQ(rect, row.rect) << "drawing leaves the rectangle alone";
+    for (const auto& [y, inked] : row.inked) {
+      std::string drawn = s.Drawn()[static_cast<std::size_t>(y)];
+      EXPECT_EQ(drawn, inked) << std::string(row.text.begin(), row.text.end()) << " row " << y;
+    }
+  }
 }
 
 }  // namespace
