@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fixed_text_engine.h"
@@ -26,34 +26,10 @@ constexpr std::uint32_t kM = 0xFFFF00FF;
 // One character per pixel: '.' white (the highlight too), '#' red, 'g' green, 'b' blue, 'm'
 // magenta, 'p' red half over white, 'f' the button face, 's' the shadow, 'k' black, 'o' the
 // colour 0x123456 and 'i' its inverse.
-char Symbol(Rgb color) {
-  switch (color) {
-    case kWhite:
-      return '.';
-    case kRed:
-      return '#';
-    case 0x0000FF00:
-      return 'g';
-    case kBlue:
-      return 'b';
-    case kMagenta:
-      return 'm';
-    case 0x007F7FFF:
-      return 'p';
-    case kFace:
-      return 'f';
-    case 0x00808080:
-      return 's';
-    case 0x00EDCBA9:
-      return 'i';
-    case 0x00123456:
-      return 'o';
-    case 0:
-      return 'k';
-    default:
-      return '?';
-  }
-}
+constexpr std::pair<Rgb, char> kLegend[] = {{kWhite, '.'},     {kRed, '#'},       {0x0000FF00, 'g'},
+                                            {kBlue, 'b'},      {kMagenta, 'm'},   {0x007F7FFF, 'p'},
+                                            {kFace, 'f'},      {0x00808080, 's'}, {0, 'k'},
+                                            {0x00123456, 'o'}, {0x00EDCBA9, 'i'}};
 
 using Map = std::vector<std::string>;
 
@@ -64,8 +40,11 @@ struct Surface {
   Map Drawn() const {
     Map rows(static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x)
-        rows[static_cast<std::size_t>(y)] += Symbol(dc.GetPixel(x, y));
+      for (int x = 0; x < image.width; ++x) {
+        char symbol = '?';
+        for (const auto& [color, c] : kLegend) symbol = dc.GetPixel(x, y) == color ? c : symbol;
+        rows[static_cast<std::size_t>(y)] += symbol;
+      }
     }
     return rows;
   }
@@ -81,183 +60,114 @@ Image ImageOf(int w, int h, std::vector<std::uint32_t> pixels) {
   return image;
 }
 
+// One drawing call: its four coordinates (a rectangle, two points or a place and size), a
+// colour, and for the image calls the source and its (x, y) or size.
+enum Call { kFill, kFrame, kLine, kBox, kFocus, kCopy, kPicture, kDisabled };
+struct Op {
+  Call call;
+  int a, b, c, d;
+  Rgb color = 0;
+  const Image* source = nullptr;
+  int e = 0, f = 0;
+};
+
+void Draw(DeviceContext& dc, const Op& o) {
+  switch (o.call) {
+    case kFill:
+      return dc.FillRect({o.a, o.b, o.c, o.d}, o.color);
+    case kFrame:
+      return dc.FrameRect({o.a, o.b, o.c, o.d}, o.color);
+    case kLine:
+      return dc.Line(o.a, o.b, o.c, o.d, o.color);
+    case kBox:
+      return dc.Box(o.a, o.b, o.c, o.d, o.color);
+    case kFocus:
+      return dc.DrawFocusRect({o.a, o.b, o.c, o.d});
+    case kCopy:
+      return dc.TransparentCopy(o.a, o.b, o.c, o.d, *o.source, o.e, o.f, o.color);
+    case kPicture:
+      return dc.DrawPicture(o.a, o.b, o.c, o.d, *o.source, o.e, o.f);
+    case kDisabled:
+      return dc.DrawDisabled(o.a, o.b, *o.source);
+  }
+}
+
 TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
-  // Source images: r m b / m g m, and a strip r g b (transparent) blue.
   const Image rmb = ImageOf(3, 2, {kR, kM, kB, kM, kG, kM});
-  const Image strip = ImageOf(4, 1, {kR, kG, kB, 0x00FF0000});
+  const Image strip = ImageOf(4, 1, {kR, kG, kB, 0x00FF0000});  // the last one transparent
   const Image halfRed = ImageOf(2, 1, {kB, 0x80FF0000});
   // Ink: black, light grey, half-opaque near-white one step too dark. Not: white, nearly white,
   // black too transparent.
   const Image ink =
       ImageOf(3, 2, {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFFC0C0C0, 0xFFF0F8F0, 0x80EFFFFF});
+  const Rgb kO = 0x00123456;
+  // The surface's size is the expected map's.
   const struct {
     const char* name;
-    int w, h;
     Rgb background;
-    std::function<void(DeviceContext&)> draw;
+    std::vector<Op> ops;
     Map expected;
   } rows[] = {
-      {"fill: right and bottom left out; off the image, empty, inverted",
-       6,
-       3,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.FillRect({1, 1, 3, 2}, kRed);
-         dc.FillRect({-3, -3, 1, 1}, kRed);
-         dc.FillRect({5, 2, 99, 99}, kRed);
-         dc.FillRect({3, 0, 3, 3}, kRed);
-         dc.FillRect({4, 2, 2, 3}, kRed);
-       },
+      // clang-format off
+      {"fill: right and bottom left out; off the image, empty, inverted", kWhite,
+       {{kFill, 1, 1, 3, 2, kRed}, {kFill, -3, -3, 1, 1, kRed}, {kFill, 5, 2, 99, 99, kRed},
+        {kFill, 3, 0, 3, 3, kRed}, {kFill, 4, 2, 2, 3, kRed}},
        {"#.....", ".##...", ".....#"}},
-      {"frame inside its rectangle; one wide; clipped; empty; inverted",
-       9,
-       6,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.FrameRect({0, 0, 4, 4}, kRed);
-         dc.FrameRect({5, 0, 6, 4}, kRed);
-         dc.FrameRect({7, 5, 10, 6}, kRed);
-         dc.FrameRect({7, 1, 7, 4}, kRed);
-         dc.FrameRect({8, 4, 7, 1}, kRed);
-       },
+      {"frame inside its rectangle; one wide; clipped; empty; inverted", kWhite,
+       {{kFrame, 0, 0, 4, 4, kRed}, {kFrame, 5, 0, 6, 4, kRed}, {kFrame, 7, 5, 10, 6, kRed},
+        {kFrame, 7, 1, 7, 4, kRed}, {kFrame, 8, 4, 7, 1, kRed}},
        {"####.#...", "#..#.#...", "#..#.#...", "####.#...", ".........", ".......##"}},
-      {"frames beyond the edges: the sunken border",
-       5,
-       4,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.FrameRect({0, 0, 6, 5}, kRed);
-         dc.FrameRect({-1, -1, 4, 3}, kBlue);
-       },
+      {"frames beyond the edges: the sunken border", kWhite,
+       {{kFrame, 0, 0, 6, 5, kRed}, {kFrame, -1, -1, 4, 3, kBlue}},
        {"###b#", "#..b.", "bbbb.", "#...."}},
-      {"lines leave out their end point, either way; halves away from the start",
-       7,
-       9,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.Line(0, 0, 4, 0, kRed);
-         dc.Line(6, 1, 2, 1, kRed);
-         dc.Line(0, 2, 0, 5, kRed);
-         dc.Line(2, 5, 2, 2, kRed);
-         dc.Line(4, 3, 4, 3, kRed);
-         dc.Line(0, 6, 6, 9, kRed);
-       },
+      {"lines leave out their end point, either way; halves away from the start", kWhite,
+       {{kLine, 0, 0, 4, 0, kRed}, {kLine, 6, 1, 2, 1, kRed}, {kLine, 0, 2, 0, 5, kRed},
+        {kLine, 2, 5, 2, 2, kRed}, {kLine, 4, 3, 4, 3, kRed}, {kLine, 0, 6, 6, 9, kRed}},
        {"####...", "...####", "#......", "#.#....", "#.#....", "..#....", "#......", ".##....",
         "...##.."}},
-      {"a sloped line backwards",
-       7,
-       4,
-       kWhite,
-       [](DeviceContext& dc) { dc.Line(6, 3, 0, 0, kRed); },
+      {"a sloped line backwards", kWhite, {{kLine, 6, 3, 0, 0, kRed}},
        {".#.....", "..##...", "....##.", "......#"}},
-      {"a sloped line clipped, and lines over the whole coordinate range",
-       4,
-       3,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.Line(-2, -1, 6, 3, kRed);
-         dc.Line(INT_MIN, 1, INT_MAX, 1, kBlue);
-         dc.Line(3, INT_MAX, 3, INT_MIN, kBlue);
-         dc.Line(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kMagenta);  // beyond GDI's range
-       },
+      {"a sloped line clipped; lines over the whole range; beyond GDI's range none", kWhite,
+       {{kLine, -2, -1, 6, 3, kRed}, {kLine, INT_MIN, 1, INT_MAX, 1, kBlue},
+        {kLine, 3, INT_MAX, 3, INT_MIN, kBlue}, {kLine, INT_MIN, INT_MIN, INT_MAX, INT_MAX, kRed}},
        {"#..b", "bbbb", "...b"}},
-      {"boxes include both corners, in either order",
-       8,
-       5,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.Box(0, 0, 1, 1, kRed);
-         dc.Box(4, 4, 3, 2, kRed);
-         dc.Box(6, 0, 7, 5, kRed);
-         dc.Box(0, 2, 2, 4, kBlue);
-       },
+      {"boxes include both corners, in either order", kWhite,
+       {{kBox, 0, 0, 1, 1, kRed}, {kBox, 4, 4, 3, 2, kRed}, {kBox, 6, 0, 7, 5, kRed},
+        {kBox, 0, 2, 2, 4, kBlue}},
        {"##....##", "##....##", "bbb##.##", "b.b##.##", "bbb##.##"}},
-      {"focus cue: every other edge pixel, anchored at the origin",
-       8,
-       6,
-       0x00123456,
-       [](DeviceContext& dc) {
-         dc.DrawFocusRect({1, 1, 7, 5});
-       },
+      {"focus cue: every other edge pixel, anchored at the origin", kO, {{kFocus, 1, 1, 7, 5}},
        {"oooooooo", "oioioioo", "ooooooio", "oioooooo", "ooioioio", "oooooooo"}},
-      {"focus cue twice: undone",
-       4,
-       3,
-       0x00123456,
-       [](DeviceContext& dc) {
-         dc.DrawFocusRect({0, 0, 4, 3});
-         dc.DrawFocusRect({0, 0, 4, 3});
-       },
+      {"focus cue twice: undone", kO, {{kFocus, 0, 0, 4, 3}, {kFocus, 0, 0, 4, 3}},
        {"oooo", "oooo", "oooo"}},
-      {"focus cue with odd left + top, clipped, empty",
-       6,
-       4,
-       kWhite,
-       [](DeviceContext& dc) {
-         dc.DrawFocusRect({0, 1, 5, 3});
-         dc.DrawFocusRect({5, -2, 9, 2});
-         dc.DrawFocusRect({2, 2, 2, 4});
-       },
+      {"focus cue with odd left + top, clipped, empty", kWhite,
+       {{kFocus, 0, 1, 5, 3}, {kFocus, 5, -2, 9, 2}, {kFocus, 2, 2, 2, 4}},
        {"......", ".k.k.k", "k.k.k.", "......"}},
-      {"transparent copy leaves out its 0x00BBGGRR colour",
-       5,
-       3,
-       kWhite,
-       [&](DeviceContext& dc) { dc.TransparentCopy(1, 1, 3, 2, rmb, 0, 0, kMagenta); },
-       {".....", ".#.b.", "..g.."}},
-      {"transparent copy: blue, and a system colour that matches nothing",
-       3,
-       3,
-       kWhite,
-       [&](DeviceContext& dc) {
-         dc.TransparentCopy(0, 0, 3, 1, rmb, 0, 0, kBlue);
-         dc.TransparentCopy(0, 1, 3, 2, rmb, 0, 0, 0x8000000F);
-       },
+      {"transparent copy leaves out its 0x00BBGGRR colour", kWhite,
+       {{kCopy, 1, 1, 3, 2, kMagenta, &rmb}}, {".....", ".#.b.", "..g.."}},
+      {"transparent copy: blue, and a system colour that matches nothing", kWhite,
+       {{kCopy, 0, 0, 3, 1, kBlue, &rmb}, {kCopy, 0, 1, 3, 2, 0x8000000F, &rmb}},
        {"#m.", "#mb", "mgm"}},
-      {"transparent copy clips both images",
-       4,
-       3,
-       kWhite,
-       [&](DeviceContext& dc) {
-         dc.TransparentCopy(-1, -1, 3, 2, rmb, 0, 0, kMagenta);
-         dc.TransparentCopy(2, 1, 5, 5, rmb, 1, 0, kMagenta);
-         dc.TransparentCopy(0, 2, 2, 1, rmb, -1, 0, kMagenta);
-       },
+      {"transparent copy clips both images", kWhite,
+       {{kCopy, -1, -1, 3, 2, kMagenta, &rmb}, {kCopy, 2, 1, 5, 5, kMagenta, &rmb, 1},
+        {kCopy, 0, 2, 2, 1, kMagenta, &rmb, -1}},
        {"g...", "...b", ".#g."}},
-      {"picture: alpha blended, scaled by the nearest pixel",
-       5,
-       3,
-       kWhite,
-       [&](DeviceContext& dc) { dc.DrawPicture(0, 0, 4, 2, halfRed, 2, 1); },
-       {"bbpp.", "bbpp.", "....."}},
-      {"picture: shrunk, clipped, stretched, empty source, transparent",
-       4,
-       2,
-       kWhite,
-       [&](DeviceContext& dc) {
-         dc.DrawPicture(0, 0, 2, 1, strip, 4, 1);
-         dc.DrawPicture(-1, 1, 3, 1, strip, 3, 1);
-         dc.DrawPicture(3, 0, 1, 2, strip, 1, 1);
-         dc.DrawPicture(2, 0, 1, 1, strip, 0, 1);
-         dc.DrawPicture(2, 1, 1, 1, strip, 6, 1);
-       },
+      {"picture: alpha blended, scaled by the nearest pixel", kWhite,
+       {{kPicture, 0, 0, 4, 2, 0, &halfRed, 2, 1}}, {"bbpp.", "bbpp.", "....."}},
+      {"picture: shrunk, clipped, stretched, empty source, transparent", kWhite,
+       {{kPicture, 0, 0, 2, 1, 0, &strip, 4, 1}, {kPicture, -1, 1, 3, 1, 0, &strip, 3, 1},
+        {kPicture, 3, 0, 1, 2, 0, &strip, 1, 1}, {kPicture, 2, 0, 1, 1, 0, &strip, 0, 1},
+        {kPicture, 2, 1, 1, 1, 0, &strip, 6, 1}},
        {"g..#", "gb.#"}},
-      {"disabled: ink embossed, highlight right and down, shadow in place",
-       5,
-       4,
-       kFace,
-       [&](DeviceContext& dc) { dc.DrawDisabled(1, 1, ink); },
-       {"fffff", "fsfff", "fs.sf", "ff.f."}},
-      {"disabled, clipped",
-       4,
-       3,
-       kFace,
-       [&](DeviceContext& dc) { dc.DrawDisabled(-1, -1, ink); },
+      {"disabled: ink embossed, highlight right and down, shadow in place", kFace,
+       {{kDisabled, 1, 1, 0, 0, 0, &ink}}, {"fffff", "fsfff", "fs.sf", "ff.f."}},
+      {"disabled, clipped", kFace, {{kDisabled, -1, -1, 0, 0, 0, &ink}},
        {".sff", ".f.f", "ffff"}},
+      // clang-format on
   };
   for (const auto& row : rows) {
-    Surface s(row.w, row.h, row.background);
-    row.draw(s.dc);
+    Surface s(static_cast<int>(row.expected[0].size()), static_cast<int>(row.expected.size()),
+              row.background);
+    for (const Op& op : row.ops) Draw(s.dc, op);
     EXPECT_EQ(s.Drawn(), row.expected) << row.name;
   }
   Surface s(2, 1, kWhite);
