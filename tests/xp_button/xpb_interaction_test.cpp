@@ -59,6 +59,20 @@ const std::map<std::string, std::function<void(Rig&)>, std::less<>> kSteps = {
        t.host.width = 5;
        t.b->OnAmbientChanged(u"Font");
      }},
+    {"ring-colours",
+     [](Rig& t) {
+       t.b->SetXPColor_Pressed(0xFF);
+       t.b->SetXPColor_Hover(0xFF);
+       t.b->SetXPDefaultColors(true);
+     }},
+    {"set",
+     [](Rig& t) {
+       t.b->SetShowFocusRect(true);
+       t.b->SetPicturePosition(-1);
+       t.b->SetMaskColor(0xFF00FF);
+       t.b->SetUseMaskColor(true);
+       t.b->SetCaption(u"Go");
+     }},
     {"click-destroys", [](Rig& t) { t.events.onClick = [&t] { t.owner.reset(); }; }},
 };
 
@@ -134,6 +148,9 @@ TEST(XpBInput, ScenariosRaiseAndShowInOrderInEveryStyle) {
       {"focus over move tick down switch-off access-key switch-on access-key",
        Join({{"Show RNNfN"}, kHover, kPress, {"Show RNNDN", "Show RNNFN", "Click"}})},
       {"down load-off", Join({kPress, {"Show SSSDS"}})},
+      // The ring colours only store; the other setters repaint, each once.
+      {"ring-colours", {}},
+      {"set", EventLog(5, "Show RNNFN")},
       {"narrow-font", {"Size 10x25", "Show RNNFN", "Show RNNFN"}},
       // Nothing of the button runs after the handler that destroyed it.
       {"click-destroys down up", Join({kPress, {"Show RNNFN", "Click"}})},
