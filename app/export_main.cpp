@@ -243,8 +243,8 @@ int RunFromRecords(const Arguments& arguments) {
         const bool json = arguments.format == Format::kJson;
         const std::u16string extension = json ? u".json" : u".enex";
         const std::int64_t moment = ExportMoment();
-        written = TextToPath(
-            FinalStructuredPath(output, DefaultStructuredPath(notesPath, extension), extension));
+        written =
+            TextToPath(FinalExportPath(output, DefaultExportPath(notesPath, extension), extension));
         WriteStructuredFile(
             written,
             json ? NotesJson(records, Shown(arguments.notes), moment, arguments.skipTrash)
@@ -253,8 +253,7 @@ int RunFromRecords(const Arguments& arguments) {
         break;
       }
       case Format::kMarkdown:
-        written =
-            TextToPath(FinalStructuredPath(output, DefaultStructuredPath(notesPath, u""), u""));
+        written = TextToPath(FinalExportPath(output, DefaultExportPath(notesPath, u""), u""));
         WriteMarkdownFolder(written, NotesMarkdown(records, arguments.skipTrash));
         break;
     }

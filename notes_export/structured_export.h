@@ -43,13 +43,4 @@ void WriteMarkdownFolder(const std::filesystem::path& target,
 void WriteStructuredFile(const std::filesystem::path& path, std::string_view bytes,
                          const std::filesystem::path& notesFile);
 
-// The notes path with every ".adr" turned into `extension` (".json", ".enex", or "" for the
-// Markdown folder), as DefaultExportPath does with ".txt".
-std::u16string DefaultStructuredPath(std::u16string_view inputPath, std::u16string_view extension);
-
-// The path to write: `output`, or the default when it is empty, without NUL characters, ending
-// in `extension` when that is not empty.
-std::u16string FinalStructuredPath(std::u16string_view output, std::u16string_view defaultPath,
-                                   std::u16string_view extension);
-
 }  // namespace brackwater
