@@ -27,7 +27,7 @@ constexpr std::uint32_t kM = 0xFFFF00FF;
 // magenta, 'p' red half over white, 'f' the button face, 's' the shadow, 'k' black, 'o' the
 // colour 0x123456 and 'i' its inverse.
 constexpr std::pair<Rgb, char> kLegend[] = {{kWhite, '.'},     {kRed, '#'},       {0x0000FF00, 'g'},
-                                            {kBlue, 'b'},      {kMagenta, 'm'},   {0x007F7FFF, 'p'},
+                                            {kBlue, 'b'},      {kMagenta, 'm'},   {0x008080FF, 'p'},
                                             {kFace, 'f'},      {0x00808080, 's'}, {0, 'k'},
                                             {0x00123456, 'o'}, {0x00EDCBA9, 'i'}};
 
@@ -95,7 +95,7 @@ void Draw(DeviceContext& dc, const Op& o) {
 TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
   const Image rmb = ImageOf(3, 2, {kR, kM, kB, kM, kG, kM});
   const Image strip = ImageOf(4, 1, {kR, kG, kB, 0x00FF0000});  // the last one transparent
-  const Image halfRed = ImageOf(2, 1, {kB, 0x80FF0000});
+  const Image halfRed = ImageOf(2, 1, {kB, 0x80FF0101});        // 127.5 rounds up
   // Ink: black, light grey, half-opaque near-white one step too dark. Not: white, nearly white,
   // black too transparent.
   const Image ink =
@@ -237,7 +237,12 @@ TEST(DeviceContext, TextIsCentredPerLineUnderlinedAndClipped) {
        {{6, "..####..####..####......................"},
         {12, ".######................................."},
         {25, ".......######..........................."}}},
-      {u"abc", {2, 0, 12, 8}, 0, 13, {{6, "....####..##........"}, {8, std::string(20, '.')}}},
+      // Centred, an 18-pixel line in 8 between the margins starts (8 - 18) / 2 = -5 after the left.
+      {u"abc",
+       {2, 0, 12, 8},
+       kFormat,
+       13,
+       {{6, "..#..####..#........"}, {8, std::string(20, '.')}}},
   };
   for (const auto& row : rows) {
     const int width = static_cast<int>(row.inked[0].second.size());
