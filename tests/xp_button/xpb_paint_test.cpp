@@ -191,6 +191,11 @@ TEST(XpBPaint, ARepaintWritesBackTheMaskColourAndTheDefaultRingColours) {
   t.b->SetUseMaskColor(true);
   t.b->SetMaskColor(0x00FFFFFF);
   EXPECT_EQ(t.b->MaskColor(), 0x00FFFFFF);
+  // A system colour reaches the copy as stored, and matches no pixel: the white one (the
+  // highlight) stays, at the bitmap's top right.
+  t.b->SetMaskColor(SystemColor(SystemColorIndex::kButtonHighlight));
+  EXPECT_EQ(PixelAt(t.b->Surface(), t.b->PictureRect().left + 88, t.b->PictureRect().top),
+            0xFFFFFFu);
   t.b->SetXPDefaultColors(true);
   t.b->SetXPColor_Hover(0xFF);
   t.host.enabled = false;
