@@ -81,74 +81,55 @@ std::uint32_t Painted(int style, int content, bool enabled, const Flags& state) 
   return Sum(t.b->Surface());
 }
 
-// Per style and content: the six states enabled, then the six disabled. After a change that is
-// meant to change the look, look at the buttons with build-slim/bin/xpb-render (--gallery), then
-// print the new sums with
+// Per style and content (row / 3 and row % 3): the six states enabled, then the six disabled. After
+// a change that is meant to change the look, look at the buttons with build-slim/bin/xpb-render
+// (--gallery), then print the new sums with
 //   build-slim/bin/xp_button_tests --gtest_also_run_disabled_tests --gtest_filter='*PrintSums'
-constexpr std::uint32_t kSums[4][3][12] = {
-    {
-        // classic
-        {0x51A979D6, 0xEED7E5E6, 0x51A979D6, 0xEED7E5E6, 0x6BB1DC86, 0x6BB1DC86, 0x0EE5B99C,
-         0xF2DFE090, 0x0EE5B99C, 0xF2DFE090, 0x29C0F210, 0x29C0F210},  // caption
-        {0x95C14196, 0x1AEDA3E6, 0x95C14196, 0x1AEDA3E6, 0xE0400C96, 0xE0400C96, 0xB3D2B6FD,
-         0x71145151, 0xB3D2B6FD, 0x71145151, 0x2FE349E1, 0x2FE349E1},  // bitmap
-        {0x7E0978BE, 0xB50D4606, 0x7E0978BE, 0xB50D4606, 0xB10089B6, 0xB10089B6, 0x76D64B07,
-         0x260A857F, 0x76D64B07, 0x260A857F, 0x035CFD5F, 0x035CFD5F},  // icon
-    },
-    {
-        // flat
-        {0x57D77A47, 0xBDD7FA67, 0x51A979D6, 0xEED7E5E6, 0x6BB1DC86, 0x6BB1DC86, 0xEACBC2B1,
-         0x356155CD, 0x0EE5B99C, 0xF2DFE090, 0x29C0F210, 0x29C0F210},  // caption
-        {0xE2FF89F7, 0xAA0B9727, 0x95C14196, 0x1AEDA3E6, 0xE0400C96, 0xE0400C96, 0x1B0A4B5C,
-         0x1DBF39F0, 0xB3D2B6FD, 0x71145151, 0x2FE349E1, 0x2FE349E1},  // bitmap
-        {0xA588E587, 0x45B832F7, 0x7E0978BE, 0xB50D4606, 0xB10089B6, 0xB10089B6, 0x61CDA692,
-         0xCB28BC02, 0x76D64B07, 0x260A857F, 0x035CFD5F, 0x035CFD5F},  // icon
-    },
-    {
-        // XP
-        {0x723EC4D3, 0x53F7B72E, 0xD9CCCF4C, 0xD9CCCF4C, 0x5930FB1C, 0x5930FB1C, 0x42B342AD,
-         0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD},  // caption
-        {0x599D383C, 0xF8A76DB9, 0xFFB9EEFB, 0xFFB9EEFB, 0xF5866D03, 0xF5866D03, 0x43C76CA0,
-         0x43C76CA0, 0x43C76CA0, 0x43C76CA0, 0x5051F488, 0x5051F488},  // bitmap
-        {0x248152F5, 0x513FDCCC, 0x21D608F6, 0x21D608F6, 0x3EDCF909, 0x3EDCF909, 0xC7795CF6,
-         0xC7795CF6, 0xC7795CF6, 0xC7795CF6, 0x92D178D6, 0x92D178D6},  // icon
-    },
-    {
-        // XP, default colours
-        {0x723EC4D3, 0x9EA34AB0, 0x6AB436C3, 0x6AB436C3, 0x5930FB1C, 0x5930FB1C, 0x42B342AD,
-         0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD},  // caption
-        {0x599D383C, 0x46FDF5CF, 0x138ECC98, 0x138ECC98, 0xF5866D03, 0xF5866D03, 0x43C76CA0,
-         0x43C76CA0, 0x43C76CA0, 0x43C76CA0, 0x5051F488, 0x5051F488},  // bitmap
-        {0x248152F5, 0xA176910A, 0xEDDEDCC5, 0xEDDEDCC5, 0x3EDCF909, 0x3EDCF909, 0xC7795CF6,
-         0xC7795CF6, 0xC7795CF6, 0xC7795CF6, 0x92D178D6, 0x92D178D6},  // icon
-    },
+constexpr std::uint32_t kSums[12][12] = {
+    {0x51A979D6, 0xEED7E5E6, 0x51A979D6, 0xEED7E5E6, 0x6BB1DC86, 0x6BB1DC86, 0x0EE5B99C, 0xF2DFE090,
+     0x0EE5B99C, 0xF2DFE090, 0x29C0F210, 0x29C0F210},  // classic, caption
+    {0x95C14196, 0x1AEDA3E6, 0x95C14196, 0x1AEDA3E6, 0xE0400C96, 0xE0400C96, 0xB3D2B6FD, 0x71145151,
+     0xB3D2B6FD, 0x71145151, 0x2FE349E1, 0x2FE349E1},  // classic, bitmap
+    {0x7E0978BE, 0xB50D4606, 0x7E0978BE, 0xB50D4606, 0xB10089B6, 0xB10089B6, 0x76D64B07, 0x260A857F,
+     0x76D64B07, 0x260A857F, 0x035CFD5F, 0x035CFD5F},  // classic, icon
+    {0x57D77A47, 0xBDD7FA67, 0x51A979D6, 0xEED7E5E6, 0x6BB1DC86, 0x6BB1DC86, 0xEACBC2B1, 0x356155CD,
+     0x0EE5B99C, 0xF2DFE090, 0x29C0F210, 0x29C0F210},  // flat, caption
+    {0xE2FF89F7, 0xAA0B9727, 0x95C14196, 0x1AEDA3E6, 0xE0400C96, 0xE0400C96, 0x1B0A4B5C, 0x1DBF39F0,
+     0xB3D2B6FD, 0x71145151, 0x2FE349E1, 0x2FE349E1},  // flat, bitmap
+    {0xA588E587, 0x45B832F7, 0x7E0978BE, 0xB50D4606, 0xB10089B6, 0xB10089B6, 0x61CDA692, 0xCB28BC02,
+     0x76D64B07, 0x260A857F, 0x035CFD5F, 0x035CFD5F},  // flat, icon
+    {0x723EC4D3, 0x53F7B72E, 0xD9CCCF4C, 0xD9CCCF4C, 0x5930FB1C, 0x5930FB1C, 0x42B342AD, 0x42B342AD,
+     0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD},  // XP, caption
+    {0x599D383C, 0xF8A76DB9, 0xFFB9EEFB, 0xFFB9EEFB, 0xF5866D03, 0xF5866D03, 0x43C76CA0, 0x43C76CA0,
+     0x43C76CA0, 0x43C76CA0, 0x5051F488, 0x5051F488},  // XP, bitmap
+    {0x248152F5, 0x513FDCCC, 0x21D608F6, 0x21D608F6, 0x3EDCF909, 0x3EDCF909, 0xC7795CF6, 0xC7795CF6,
+     0xC7795CF6, 0xC7795CF6, 0x92D178D6, 0x92D178D6},  // XP, icon
+    {0x723EC4D3, 0x9EA34AB0, 0x6AB436C3, 0x6AB436C3, 0x5930FB1C, 0x5930FB1C, 0x42B342AD, 0x42B342AD,
+     0x42B342AD, 0x42B342AD, 0x42B342AD, 0x42B342AD},  // XP, default colours, caption
+    {0x599D383C, 0x46FDF5CF, 0x138ECC98, 0x138ECC98, 0xF5866D03, 0xF5866D03, 0x43C76CA0, 0x43C76CA0,
+     0x43C76CA0, 0x43C76CA0, 0x5051F488, 0x5051F488},  // XP, default colours, bitmap
+    {0x248152F5, 0xA176910A, 0xEDDEDCC5, 0xEDDEDCC5, 0x3EDCF909, 0x3EDCF909, 0xC7795CF6, 0xC7795CF6,
+     0xC7795CF6, 0xC7795CF6, 0x92D178D6, 0x92D178D6},  // XP, default colours, icon
 };
 
 TEST(XpBPaint, EachStyleStateAndContentPaintsItsPixels) {
-  for (int style = 0; style < 4; ++style) {
-    for (int content = 0; content < 3; ++content) {
-      for (int i = 0; i < 12; ++i) {
-        const Flags& state = kStates[i % 6];
-        EXPECT_EQ(Painted(style, content, i < 6, state), kSums[style][content][i])
-            << kStyles[style] << ", " << kContents[content] << ", " << state.name
-            << (i < 6 ? "" : ", disabled");
-      }
+  for (int row = 0; row < 12; ++row) {
+    for (int i = 0; i < 12; ++i) {
+      EXPECT_EQ(Painted(row / 3, row % 3, i < 6, kStates[i % 6]), kSums[row][i])
+          << kStyles[row / 3] << ", " << kContents[row % 3] << ", " << kStates[i % 6].name
+          << (i < 6 ? "" : ", disabled");
     }
   }
 }
 
 TEST(XpBPaint, DISABLED_PrintSums) {
-  std::printf("constexpr std::uint32_t kSums[4][3][12] = {\n");
-  for (int style = 0; style < 4; ++style) {
-    std::printf("    {// %s\n", kStyles[style]);
-    for (int content = 0; content < 3; ++content) {
-      std::printf("     {");
-      for (int i = 0; i < 12; ++i) {
-        std::printf("0x%08X%s", Painted(style, content, i < 6, kStates[i % 6]), i < 11 ? ", " : "");
-      }
-      std::printf("},  // %s\n", kContents[content]);
+  std::printf("constexpr std::uint32_t kSums[12][12] = {\n");
+  for (int row = 0; row < 12; ++row) {
+    std::printf("    {");
+    for (int i = 0; i < 12; ++i) {
+      std::printf("0x%08X%s", Painted(row / 3, row % 3, i < 6, kStates[i % 6]), i < 11 ? ", " : "");
     }
-    std::printf("    },\n");
+    std::printf("},  // %s, %s\n", kStyles[row / 3], kContents[row % 3]);
   }
   std::printf("};\n");
 }
