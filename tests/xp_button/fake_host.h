@@ -33,7 +33,9 @@ using EventLog = std::vector<std::string>;
 // focus ring, hover ring, pressed, disabled.
 inline char LetterOf(Look look) { return "NRSFfhPD"[static_cast<int>(look)]; }
 
-class FakeHost final : public ControlHost {
+// The window and the container in one: what the control asks of its host and raises to its
+// container goes to one log.
+class FakeHost final : public ControlHost, public XpBEvents {
  public:
   FakeHost(EventLog& log, XpB*& button) : log_(log), button_(button) {}
 
@@ -72,26 +74,6 @@ class FakeHost final : public ControlHost {
     if (onYield) onYield();
   }
 
-  bool enabled = true;
-  bool pointerOver = true;
-  int ppiX = 96;
-  int ppiY = 96;
-  int width = 75;
-  int height = 25;
-  std::optional<char16_t> accessKey = u'?';
-  std::function<void()> onYield;
-  ClassicColors colors;
-  FixedTextEngine text;
-
- private:
-  EventLog& log_;
-  XpB*& button_;
-};
-
-class RecordingEvents final : public XpBEvents {
- public:
-  explicit RecordingEvents(EventLog& log) : log_(log) {}
-
   void Click() override {
     log_.push_back("Click");
     if (onClick) onClick();
@@ -107,7 +89,17 @@ class RecordingEvents final : public XpBEvents {
   void MouseIn(std::int16_t& S) override { Log("MouseIn", {S}); }
   void MouseOut(std::int16_t& S) override { Log("MouseOut", {S}); }
 
+  bool enabled = true;
+  bool pointerOver = true;
+  int ppiX = 96;
+  int ppiY = 96;
+  int width = 75;
+  int height = 25;
+  std::optional<char16_t> accessKey = u'?';
+  std::function<void()> onYield;
   std::function<void()> onClick;
+  ClassicColors colors;
+  FixedTextEngine text;
 
  private:
   void Log(const char* name, std::initializer_list<int> numbers) {
@@ -116,6 +108,7 @@ class RecordingEvents final : public XpBEvents {
     log_.push_back(line);
   }
   EventLog& log_;
+  XpB*& button_;
 };
 
 // A picture of the kind with these pixels, its HIMETRIC size that of the pixels at 96 per inch
@@ -153,7 +146,7 @@ struct Rig {
   explicit Rig(int w = 75, int h = 25) {
     host.width = w;
     host.height = h;
-    owner = std::make_unique<XpB>(host, events);
+    owner = std::make_unique<XpB>(host, host);
     b = owner.get();
     b->OnResize();
     log.clear();
@@ -161,7 +154,6 @@ struct Rig {
   EventLog log;
   XpB* b = nullptr;
   FakeHost host{log, b};
-  RecordingEvents events{log};
   std::unique_ptr<XpB> owner;
 };
 

@@ -73,7 +73,7 @@ const std::map<std::string, std::function<void(Rig&)>, std::less<>> kSteps = {
        t.b->SetUseMaskColor(true);
        t.b->SetCaption(u"Go");
      }},
-    {"click-destroys", [](Rig& t) { t.events.onClick = [&t] { t.owner.reset(); }; }},
+    {"click-destroys", [](Rig& t) { t.host.onClick = [&t] { t.owner.reset(); }; }},
 };
 
 // The logs of all styles as one: the same entries, each repaint with every style's letter.
