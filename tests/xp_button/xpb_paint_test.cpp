@@ -146,21 +146,6 @@ TEST(XpBPaint, TheShadingStepIsSinglePrecision) {
   EXPECT_EQ(PixelAt(high.b->Surface(), 30, 21), 0xD8D8D1u);
 }
 
-// The product draws an icon 1:1 in the top-left corner of its place today; the icon rows of
-// kSums hold that look. Enable this, and print the sums anew, once it scales.
-TEST(XpBPaint, DISABLED_AnIconIsScaledToTheStoredPictureSize) {
-  Rig t(153, 41);
-  PropertyStore store;
-  store.Set(u"Caption", std::u16string());
-  store.Set(u"Picture", PicturePtr(Icon()));
-  store.Set(u"PictureWidth", std::int32_t{24});
-  store.Set(u"PictureHeight", std::int32_t{20});
-  t.b->LoadFromStore(store);
-  const Rect at = t.b->PictureRect();
-  ASSERT_EQ(at, (Rect{64, 10, 88, 30}));
-  EXPECT_EQ(PixelAt(t.b->Surface(), at.right - 1, at.bottom - 1), 0xC0C0C0u);  // the diagonal's end
-}
-
 TEST(XpBPaint, ARepaintWritesBackTheMaskColourAndTheDefaultRingColours) {
   Rig t(153, 41);
   t.b->SetButtonStyle(XpBStyle::kXPFace);
