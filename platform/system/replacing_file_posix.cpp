@@ -269,6 +269,12 @@ std::string ReplacingFile::WriteAll(int fd, std::string_view bytes) {
     }
     bytes.remove_prefix(static_cast<std::size_t>(put));
   }
+#ifdef SYNC_FILE_RANGE_WRITE
+  // The disk starts on each block as it is written, so that the flush before the file is put in
+  // place waits for little more than the last block. A pipe or device refuses it, harmlessly;
+  // any failure that matters shows in that flush.
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
   return {};
 }
 
