@@ -62,46 +62,34 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-TEST(WriteExportFile, WritesTheCodePageAndOneLastLineEnd) {
+TEST(WriteExportFile, WritesTheCodePageOrUtf8WithAMarkRatherThanLoseCharacters) {
   TempDir dir;
-  WriteExportFile(dir / "utf8.txt", u"Линк: 中\r\n", dir / "notes.adr", "UTF-8");
-  EXPECT_EQ(ReadBytes(dir / "utf8.txt"), "\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xBA: \xE4\xB8\xAD\r\n\r\n");
-  WriteExportFile(dir / "cp1251.txt", u"Линк: x\r\n", dir / "notes.adr", "CP1251");
-  EXPECT_EQ(ReadBytes(dir / "cp1251.txt"), "\xCB\xE8\xED\xEA: x\r\n\r\n");
-}
-
-TEST(WriteExportFile, FallsBackToUtf8WithAMarkRatherThanLoseCharacters) {
-  TempDir dir;
-  WriteExportFile(dir / "out.txt", u"Линк: 中 😀", dir / "notes.adr", "CP1251");
-  EXPECT_EQ(ReadBytes(dir / "out.txt"),
-            "\xEF\xBB\xBF\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xBA: \xE4\xB8\xAD \xF0\x9F\x98\x80\r\n");
-}
-
-TEST(WriteExportFile, NotesAreExportedAlikeWhateverTheWay) {
-  TempDir dir;
-  const std::string notes = "#NOTE\n\tNAME=Заметка\x02\x02два\n\tURL=http://a/\n";
-  const std::u16string text = *ExportNotesText(notes, u"notes.adr", u"d", u"t");
-  const NotesExport source(notes, u"notes.adr", u"d", u"t");
-  WriteExportFile(dir / "made.txt", text, dir / "notes.adr", "CP1251");
-  WriteExportFile(dir / "streamed.txt", source, dir / "notes.adr", "CP1251");
-  EXPECT_EQ(ReadBytes(dir / "streamed.txt"), ReadBytes(dir / "made.txt"));
-  EXPECT_EQ(ReadBytes(dir / "made.txt").substr(0, 6), "\xDD\xEA\xF1\xEF\xEE\xF0");
-
-  const std::string wide = notes + "#NOTE\n\tNAME=中\n";
-  const std::u16string wideText = *ExportNotesText(wide, u"notes.adr", u"d", u"t");
-  WriteExportFile(dir / "wide.txt", NotesExport(wide, u"notes.adr", u"d", u"t"), dir / "notes.adr",
+  std::u16string pairs;
+  std::string pairsUtf8;
+  for (int i = 0; i < 50000; ++i) pairs += u"a😀", pairsUtf8 += "a\xF0\x9F\x98\x80";
+  const struct {
+    std::u16string text;
+    const char* codePage;
+    std::string bytes;
+  } cases[] = {
+      {u"Линк: 中\r\n", "UTF-8", "\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xBA: \xE4\xB8\xAD\r\n\r\n"},
+      {u"Линк: x\r\n", "CP1251", "\xCB\xE8\xED\xEA: x\r\n\r\n"},
+      {u"Линк: 中 😀", "CP1251",
+       "\xEF\xBB\xBF\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xBA: \xE4\xB8\xAD \xF0\x9F\x98\x80\r\n"},
+      // Characters that straddle the pieces it is written in.
+      {pairs, "UTF-8", pairsUtf8 + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    WriteExportFile(dir / "out.txt", c.text, dir / "notes.adr", c.codePage);
+    EXPECT_TRUE(ReadBytes(dir / "out.txt") == c.bytes) << c.codePage;
+  }
+  // The same, made in pieces from the notes file.
+  const std::string wide = "#NOTE\n\tNAME=Заметка\x02\x02中\n";
+  WriteExportFile(dir / "out.txt", NotesExport(wide, u"notes.adr", u"d", u"t"), dir / "notes.adr",
                   "CP1251");
-  EXPECT_EQ(ReadBytes(dir / "wide.txt"), "\xEF\xBB\xBF" + Utf16ToUtf8(wideText + u"\r\n"));
-}
-
-TEST(WriteExportFile, LongTextsKeepCharactersThatStraddlePieces) {
-  TempDir dir;
-  std::u16string text;
-  for (int i = 0; i < 50000; ++i) text += u"a😀";
-  std::string expected;
-  for (int i = 0; i < 50000; ++i) expected += "a\xF0\x9F\x98\x80";
-  WriteExportFile(dir / "out.txt", text, dir / "notes.adr", "UTF-8");
-  EXPECT_EQ(ReadBytes(dir / "out.txt"), expected + "\r\n");
+  EXPECT_EQ(
+      ReadBytes(dir / "out.txt"),
+      "\xEF\xBB\xBF" + Utf16ToUtf8(*ExportNotesText(wide, u"notes.adr", u"d", u"t") + u"\r\n"));
 }
 
 TEST(WriteExportFile, NeverReplacesTheNotesFile) {

@@ -10,19 +10,16 @@ namespace {
 
 constexpr char16_t kBad = 0xFFFD;
 
-TEST(Utf8ToUtf16, DecodesEveryLengthOfSequence) {
-  EXPECT_EQ(Utf8ToUtf16("a\xD0\x96\xE4\xB8\xAD\xF0\x9F\x98\x80z"), u"aЖ中😀z");
-  EXPECT_EQ(Utf8ToUtf16(""), u"");
-  EXPECT_EQ(Utf8ToUtf16(std::string("\0x", 2)), std::u16string(u"\0x", 2));
-}
-
-TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubsequenceOnce) {
-  struct Case {
-    const char* name;
+// Each maximal ill-formed subsequence becomes one U+FFFD.
+TEST(Utf8ToUtf16, DecodesEveryLengthOfSequenceAndReplacesWhatIsIllFormed) {
+  const struct {
+    const char* what;
     std::string bytes;
     std::u16string text;
-  };
-  const Case cases[] = {
+  } cases[] = {
+      {"one to four bytes", "a\xD0\x96\xE4\xB8\xAD\xF0\x9F\x98\x80z", u"aЖ中😀z"},
+      {"nothing", "", u""},
+      {"a zero byte", std::string("\0x", 2), std::u16string(u"\0x", 2)},
       // The example that the Unicode standard gives for this practice.
       {"standard example",
        "\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
@@ -36,7 +33,7 @@ TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubsequenceOnce) {
       {"lone continuation in ASCII run", "abcdefgh\x80ijklmnop", u"abcdefgh\xFFFDijklmnop"},
       {"bytes never used", "\xF5\xFF\xFE", {kBad, kBad, kBad}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.bytes), c.text) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.bytes), c.text) << c.what;
 }
 
 TEST(Utf8ToUtf16, DamageStaysWithinTheDamagedCharacter) {
