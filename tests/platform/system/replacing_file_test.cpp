@@ -286,17 +286,13 @@ TEST(ReplacingFile, WritesOnlyWhereTheUserMayAndNeverThroughSomeoneElsesLink) {
 // An export that a signal ends leaves no temporary file, whether the system writes it unnamed or
 // it has a name that only the program's own cleanup removes.
 TEST(ReplacingFile, ASignalLeavesNoFileBehindAndTheEarlierExportWhole) {
-  struct Case {
-    const char* what;
-    bool unnamed;
-  };
-  for (const Case c : {Case{"unnamed", true}, Case{"named", false}}) {
-    SCOPED_TRACE(c.what);
+  for (const bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed ? "unnamed" : "named");
     TempDir dir;
     if (const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         probe >= 0) {
       ::close(probe);
-    } else if (c.unnamed) {
+    } else if (unnamed) {
       continue;  // the other case is this system's only way
     }
     WriteBytes(dir / "out.txt", "earlier");
@@ -304,13 +300,13 @@ TEST(ReplacingFile, ASignalLeavesNoFileBehindAndTheEarlierExportWhole) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      if (!c.unnamed && !RefuseUnnamedFiles()) ::_exit(kNoFilter);
+      if (!unnamed && !RefuseUnnamedFiles()) ::_exit(kNoFilter);
       try {
         ReplacingFile file(dir / "out.txt");
         const std::string piece(65536, 'x');
         for (int i = 0; i < 64; ++i) file.Write(piece);
         // Proof that the way meant is the way taken: a name beside the earlier file, or none.
-        if (dir.Names().size() != (c.unnamed ? 1u : 2u)) ::_exit(kOtherWay);
+        if (dir.Names().size() != (unnamed ? 1u : 2u)) ::_exit(kOtherWay);
         ::raise(SIGTERM);
       } catch (...) {
         ::_exit(kFailed);
