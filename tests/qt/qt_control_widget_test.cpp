@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
-#include <QColor>
 #include <QCursor>
 #include <QDialog>
 #include <QFont>
@@ -13,10 +12,11 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,7 +24,6 @@
 
 #include "platform/gui/device_context.h"
 #include "platform/gui/failure_report.h"
-#include "platform/qt/qt_control_accessible.h"
 #include "platform/qt/qt_window_host.h"
 #include "tests/support/fixed_text_engine.h"
 #include "tests/support/host_contract.h"
@@ -35,44 +34,7 @@
 namespace brackwater {
 namespace {
 
-struct ClickCounter : XpBEvents {
-  void Click() override { ++clicks; }
-  int clicks = 0;
-};
-
-TEST(QtControlWidget, ALeftClickOverTheEnabledButtonClicksOnce) {
-  ClickCounter events;
-  const ClassicColors colors{};
-  FixedTextEngine text;
-  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
-  XpB button(widget, events);
-  widget.SetInput(&button);
-  widget.resize(80, 30);
-  widget.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
-  PropertyStore store;
-  button.LoadFromStore(store);
-  // The widget shows the control's retained image as it stands.
-  EXPECT_EQ(widget.grab().toImage().pixelColor(79, 29), QColor(212, 208, 200));
-
-  // The click rule asks where the pointer is now, and QTest's clicks do not move it: put it on
-  // the button first, as a real click has it.
-  const QPoint centre(40, 15);
-  QCursor::setPos(widget.mapToGlobal(centre));
-  QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
-  EXPECT_EQ(events.clicks, 1);
-
-  // A release while the pointer is somewhere else.
-  QCursor::setPos(widget.mapToGlobal(QPoint(200, 200)));
-  QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
-  EXPECT_EQ(events.clicks, 1);
-
-  QCursor::setPos(widget.mapToGlobal(centre));
-  button.SetEnabledCtrl(false);
-  QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
-  EXPECT_EQ(events.clicks, 1);
-  EXPECT_FALSE(widget.isEnabled());
-}
+using Log = std::vector<std::string>;
 
 TEST(QtControlWidget, AFailureInAHandlerIsReportedAndStopsAtTheWidget) {
   struct Failing : XpBEvents {
@@ -99,38 +61,6 @@ TEST(QtControlWidget, AFailureInAHandlerIsReportedAndStopsAtTheWidget) {
   EXPECT_EQ(reports, (std::vector<std::pair<QWidget*, std::string>>{{&widget, "no disk"},
                                                                     {&widget, "no disk"}}));
 }
-
-TEST(QtControlWidget, TheControlHearsOfItsNewSizeBeforeTheResizeReturns) {
-  // Hidden, Qt would hold the resize event back until the widget is shown.
-  XpBEvents events;
-  const ClassicColors colors{};
-  FixedTextEngine text;
-  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
-  XpB button(widget, events);
-  widget.SetInput(&button);
-  widget.resize(5, 30);
-  PropertyStore store;
-  button.LoadFromStore(store);
-  EXPECT_EQ(widget.size(), QSize(10, 30));
-  EXPECT_EQ(button.SurfaceWidth(), 10);
-  EXPECT_EQ(button.Surface().width, 10);
-}
-
-TEST(QtControlWidget, YieldRunsTheWaitingEvents) {
-  const ClassicColors colors{};
-  FixedTextEngine text;
-  QtControlWidget widget(QStringLiteral("Command1"), colors, text);
-  bool ran = false;
-  QTimer::singleShot(0, &widget, [&] { ran = true; });
-  widget.Yield();
-  EXPECT_TRUE(ran);
-}
-
-std::string Whole(float value) { return std::to_string(static_cast<int>(value)); }
-
-using testing::RecordingInput;
-
-using Log = std::vector<std::string>;
 
 // One tick of a widget's running timer, delivered as Qt delivers it when the time has come.
 void Tick(QtControlWidget& widget) {
@@ -166,20 +96,13 @@ class QtControlHostTest : public ::testing::Test {
     firstInput.log.clear();
     secondInput.log.clear();
   }
-  // A move of the pointer through the window system, to `at` in `target`, with no modifier
-  // key held whatever keys earlier tests pressed.
+  // A move of the pointer through the window system, to `at` in `target`.
   void MoveTo(QWidget& target, QPoint at) {
     QTest::mouseMove(window.windowHandle(), target.mapTo(&window, at));
   }
-  // Puts the pointer on the window between the controls: Qt reports no move to where the
-  // pointer already is, and an earlier test may have left it anywhere.
-  void PointerAway() {
-    MoveTo(window, QPoint(190, 55));
-    Clear();
-  }
 
-  RecordingInput firstInput;
-  RecordingInput secondInput;
+  testing::RecordingInput firstInput;
+  testing::RecordingInput secondInput;
   const ClassicColors colors{};
   FixedTextEngine text;
   QWidget window;
@@ -187,67 +110,94 @@ class QtControlHostTest : public ::testing::Test {
   QtControlWidget second{QStringLiteral("Command2"), colors, text, &window};
 };
 
-TEST_F(QtControlHostTest, MouseButtonsAndModifierKeysArriveAsTheirMasks) {
-  first.setFocus();
-  struct Row {
+TEST_F(QtControlHostTest, ShowsTheControlsImageAndTellsAHiddenControlItsNewSize) {
+  const Image image(80, 30, 0xFF123456);
+  first.ShowSurface({image.width, image.height, image.pixels});
+  EXPECT_EQ(first.grab().toImage().pixelColor(79, 29), QColor(0x12, 0x34, 0x56));
+  // Hidden, Qt would hold the resize event back until the widget is shown; the control hears
+  // of its new size before the resize returns.
+  QtControlWidget hidden(QStringLiteral("Hidden"), colors, text);
+  testing::RecordingInput input;
+  hidden.SetInput(&input);
+  hidden.SetClientSize(5, 30);
+  EXPECT_EQ(input.log, Log{"Resize"});
+}
+
+TEST_F(QtControlHostTest, MouseButtonsMovesAndModifierKeysArriveAsTheirMasks) {
+  const struct {
     Qt::MouseButton button;
     Qt::KeyboardModifiers modifiers;
     Log expected;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {Qt::LeftButton, {}, {"MouseDown 1 0 5 6", "MouseUp 1 0 5 6"}},
       {Qt::RightButton, Qt::ShiftModifier, {"MouseDown 2 1 5 6", "MouseUp 2 1 5 6"}},
-      {Qt::MiddleButton, Qt::ControlModifier, {"MouseDown 4 2 5 6", "MouseUp 4 2 5 6"}},
-      {Qt::LeftButton, Qt::AltModifier, {"MouseDown 1 4 5 6", "MouseUp 1 4 5 6"}},
-      {Qt::RightButton,
-       Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier,
-       {"MouseDown 2 7 5 6", "MouseUp 2 7 5 6"}},
+      // The Windows key has no mask.
+      {Qt::MiddleButton,
+       Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier,
+       {"MouseDown 4 6 5 6", "MouseUp 4 6 5 6"}},
+      // Buttons that have no mask of their own are not the control's.
+      {Qt::BackButton, {}, {}},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     Clear();
-    QTest::mousePress(&first, row.button, row.modifiers, QPoint(5, 6));
-    QTest::mouseRelease(&first, row.button, row.modifiers, QPoint(5, 6));
-    EXPECT_EQ(firstInput.log, row.expected) << row.expected.front();
+    QTest::mouseClick(&first, row.button, row.modifiers, QPoint(5, 6));
+    EXPECT_EQ(firstInput.log, row.expected) << row.button;
   }
-  // Buttons that have no mask of their own are not the control's.
+  // Moves come with no button held too. The pointer comes from elsewhere: Qt reports no move to
+  // where it already is.
+  MoveTo(window, QPoint(190, 55));
   Clear();
-  QTest::mouseClick(&first, Qt::BackButton, {}, QPoint(5, 6));
-  EXPECT_EQ(firstInput.log, Log{});
-}
-
-TEST_F(QtControlHostTest, MovesArriveWithAndWithoutAPressedButton) {
-  PointerAway();
   MoveTo(first, QPoint(10, 12));
-  EXPECT_EQ(firstInput.log, Log{"MouseMove 0 0 10 12"});
-  Clear();
   QTest::mousePress(&first, Qt::LeftButton, {}, QPoint(10, 12));
   QTest::mouseMove(&first, QPoint(20, 12));
-  QTest::mouseRelease(&first, Qt::LeftButton, {}, QPoint(20, 12));
   EXPECT_EQ(firstInput.log,
-            (Log{"MouseDown 1 0 10 12", "MouseMove 1 0 20 12", "MouseUp 1 0 20 12"}));
+            (Log{"MouseMove 0 0 10 12", "MouseDown 1 0 10 12", "MouseMove 1 0 20 12"}));
+  QTest::mouseRelease(&first, Qt::LeftButton, {}, QPoint(20, 12));
 }
 
-TEST_F(QtControlHostTest, KeysArriveAsVirtualKeyCodesWithTheModifierMask) {
+TEST_F(QtControlHostTest, KeysArriveAsTheKeysOfAUsKeyboard) {
   first.setFocus();
-  Clear();
-  QTest::keyClick(&first, Qt::Key_Space);
-  QTest::keyClick(&first, Qt::Key_Return);
-  QTest::keyClick(&first, Qt::Key_Escape);
-  QTest::keyClick(&first, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(&first, Qt::Key_5, Qt::KeypadModifier);
-  EXPECT_EQ(firstInput.log, (Log{"KeyDown 32 0", "KeyUp 32 0", "KeyDown 13 0", "KeyUp 13 0",
-                                 "KeyDown 27 0", "KeyUp 27 0", "KeyDown 17 2", "KeyDown 65 2",
-                                 "KeyUp 65 2", "KeyUp 17 0", "KeyDown 101 0", "KeyUp 101 0"}));
-  // A letter of another script has the code of the key it is on, and a key that is nowhere on
-  // a US keyboard has 0: both are still pressed and released.
-  Clear();
-  for (const quint32 scanCode : {47u, 0u}) {
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    quint32 scanCode;  // the place on the keyboard, as Linux numbers the keys
+    const char* expected;
+  } rows[] = {
+      {Qt::Key_A, Qt::ControlModifier, 0, "65 2"},
+      {Qt::Key_0, {}, 0, "48 0"},
+      {Qt::Key_Space, {}, 0, "32 0"},
+      {Qt::Key_Return, {}, 0, "13 0"},
+      {Qt::Key_F2, {}, 0, "113 0"},
+      // A shifted symbol is the key it is on; the keypad's keys are their own.
+      {Qt::Key_Exclam, Qt::ShiftModifier, 0, "49 1"},
+      {Qt::Key_5, Qt::KeypadModifier, 0, "101 0"},
+      // A letter of another script is the US key in its place, or none.
+      {0x0416, {}, 47, "186 0"},
+      {0x0419, {}, 24, "81 0"},
+      {0x0416, {}, 0, "0 0"},
+  };
+  for (const auto& row : rows) {
+    Clear();
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-      QKeyEvent event(type, 0x0416, Qt::NoModifier, scanCode, 0x6d6, 0, QStringLiteral("ж"));
+      QKeyEvent event(type, row.key, row.modifiers, row.scanCode, 0, 0);
       QApplication::sendEvent(&first, &event);
     }
+    EXPECT_EQ(firstInput.log,
+              (Log{std::string("KeyDown ") + row.expected, std::string("KeyUp ") + row.expected}))
+        << std::hex << row.key;
   }
-  EXPECT_EQ(firstInput.log, (Log{"KeyDown 186 0", "KeyUp 186 0", "KeyDown 0 0", "KeyUp 0 0"}));
+  // A held key, as a platform delivers it: each repeat comes as a made-up release and a press,
+  // both marked as repeats. The key is released once.
+  Clear();
+  const std::pair<QEvent::Type, bool> held[] = {{QEvent::KeyPress, false},
+                                                {QEvent::KeyRelease, true},
+                                                {QEvent::KeyPress, true},
+                                                {QEvent::KeyRelease, false}};
+  for (const auto& [type, repeat] : held) {
+    QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, QString(), repeat);
+    QApplication::sendEvent(&first, &event);
+  }
+  EXPECT_EQ(firstInput.log, (Log{"KeyDown 32 0", "KeyDown 32 0", "KeyUp 32 0"}));
   // Tab moves the focus on, as between a window's controls, and its release goes where the
   // focus went.
   Clear();
@@ -257,161 +207,84 @@ TEST_F(QtControlHostTest, KeysArriveAsVirtualKeyCodesWithTheModifierMask) {
   EXPECT_EQ(secondInput.log, (Log{"FocusIn", "KeyUp 9 0"}));
 }
 
-TEST(VirtualKeyCode, NamesEachKeyAsAUsKeyboardDoes) {
-  struct Row {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    std::optional<std::int16_t> code;
-  };
-  const Row rows[] = {
-      {Qt::Key_Space, {}, 32},
-      {Qt::Key_Return, {}, 13},
-      {Qt::Key_Enter, Qt::KeypadModifier, 13},
-      {Qt::Key_Escape, {}, 27},
-      {Qt::Key_Tab, {}, 9},
-      {Qt::Key_Backtab, Qt::ShiftModifier, 9},
-      {Qt::Key_Backspace, {}, 8},
-      {Qt::Key_A, {}, 65},
-      {Qt::Key_Z, Qt::ShiftModifier, 90},
-      {Qt::Key_0, {}, 48},
-      {Qt::Key_9, {}, 57},
-      {Qt::Key_F1, {}, 112},
-      {Qt::Key_F24, {}, 135},
-      {Qt::Key_Left, {}, 37},
-      {Qt::Key_Down, {}, 40},
-      {Qt::Key_PageUp, {}, 33},
-      {Qt::Key_Delete, {}, 46},
-      {Qt::Key_Shift, {}, 16},
-      {Qt::Key_Control, {}, 17},
-      {Qt::Key_Alt, {}, 18},
-      // A shifted symbol is the key it is on.
-      {Qt::Key_Exclam, Qt::ShiftModifier, 49},
-      {Qt::Key_ParenRight, Qt::ShiftModifier, 48},
-      {Qt::Key_Question, Qt::ShiftModifier, 191},
-      {Qt::Key_Minus, {}, 189},
-      // The keypad's keys are their own, and its arrows the arrows.
-      {Qt::Key_0, Qt::KeypadModifier, 96},
-      {Qt::Key_9, Qt::KeypadModifier, 105},
-      {Qt::Key_Minus, Qt::KeypadModifier, 109},
-      {Qt::Key_Period, Qt::KeypadModifier, 110},
-      {Qt::Key_Home, Qt::KeypadModifier, 36},
-      {0x0416, {}, std::nullopt},  // a Cyrillic letter: no key of a US keyboard
-      {Qt::Key_VolumeUp, {}, 175},
-      {Qt::Key_MediaTogglePlayPause, {}, 179},
-      {0, {}, std::nullopt},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(VirtualKeyCode(row.key, row.modifiers), row.code) << std::hex << row.key;
-  }
-  // By the place on the keyboard, as Linux numbers the keys: the US key there, or none.
-  const std::pair<quint32, std::int16_t> places[] = {
-      {24, 81}, {33, 80},  {38, 65},  {46, 76}, {52, 90}, {58, 77},      {10, 49},
-      {19, 48}, {47, 186}, {94, 226}, {0, 0},   {23, 0},  {59 + 200, 0},
-  };
-  for (const auto& [scanCode, code] : places) {
-    EXPECT_EQ(VirtualKeyCodeAt(scanCode), code) << scanCode;
-  }
-}
-
-TEST_F(QtControlHostTest, AHeldKeyRepeatsItsPressAndIsReleasedOnce) {
-  first.setFocus();
-  Clear();
-  // As a platform delivers a held key: the repeats come in pairs of a made-up release and a
-  // press, both marked as repeats.
-  const auto send = [&](QEvent::Type type, bool repeat) {
-    QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), repeat);
-    QApplication::sendEvent(&first, &event);
-  };
-  send(QEvent::KeyPress, false);
-  send(QEvent::KeyRelease, true);
-  send(QEvent::KeyPress, true);
-  send(QEvent::KeyRelease, true);
-  send(QEvent::KeyPress, true);
-  send(QEvent::KeyRelease, false);
-  EXPECT_EQ(firstInput.log, (Log{"KeyDown 32 0", "KeyDown 32 0", "KeyDown 32 0", "KeyUp 32 0"}));
-}
-
-TEST_F(QtControlHostTest, FocusComesAndGoes) {
-  // The window gave the first control the focus when it became active.
-  ASSERT_TRUE(first.hasFocus());
-  second.setFocus();
-  first.setFocus();
-  EXPECT_EQ(firstInput.log, (Log{"FocusOut", "FocusIn"}));
-  EXPECT_EQ(secondInput.log, (Log{"FocusIn", "FocusOut"}));
-}
-
 TEST_F(QtControlHostTest, TheTimerTicksEveryTenMillisecondsWhileItIsOnEvenWhenDisabled) {
   auto* timer = first.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 10);
-  EXPECT_FALSE(first.TimerEnabled());
-
   first.SetTimerEnabled(true);
-  EXPECT_TRUE(first.TimerEnabled());
   Tick(first);
   first.SetEnabled(false);
   Tick(first);
-  // Switching it on again while it runs changes nothing.
-  first.SetTimerEnabled(true);
-  EXPECT_TRUE(first.TimerEnabled());
   first.SetTimerEnabled(false);
-  EXPECT_FALSE(first.TimerEnabled());
+  Tick(first);
   EXPECT_EQ(firstInput.log, (Log{"Timer", "Timer"}));
   EXPECT_FALSE(second.TimerEnabled());
-}
-
-TEST_F(QtControlHostTest, TheCaptureTakesEveryMoveUntilItsHolderLetsItGo) {
-  PointerAway();
-  first.SetCapture();
-  EXPECT_EQ(QWidget::mouseGrabber(), &first);
-  MoveTo(second, QPoint(10, 10));
-  EXPECT_EQ(firstInput.log, Log{"MouseMove 0 0 110 10"});
-  EXPECT_EQ(secondInput.log, Log{});
-
-  // Another control's release leaves the capture where it is.
-  second.ReleaseCapture();
-  EXPECT_EQ(QWidget::mouseGrabber(), &first);
-  first.ReleaseCapture();
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-  MoveTo(second, QPoint(12, 10));
-  EXPECT_EQ(secondInput.log, Log{"MouseMove 0 0 12 10"});
-}
-
-TEST_F(QtControlHostTest, AModalWindowOrDisablingTakesTheCaptureAway) {
-  // Held on, the capture would keep the pointer from the dialog that a click opened.
-  first.SetCapture();
-  ASSERT_EQ(QWidget::mouseGrabber(), &first);
-  QDialog dialog(&window);
+  // The yield runs the events that wait.
   bool ran = false;
-  QTimer::singleShot(0, &dialog, [&] {
-    ran = true;
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    first.SetCapture();
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    dialog.reject();
-  });
-  dialog.exec();
+  QTimer::singleShot(0, &first, [&] { ran = true; });
+  first.Yield();
   EXPECT_TRUE(ran);
-  first.SetCapture();
-  EXPECT_EQ(QWidget::mouseGrabber(), &first);
-
-  first.SetEnabled(false);
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-  first.SetCapture();
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-
-  first.SetEnabled(true);
-  first.SetCapture();
-  window.setEnabled(false);
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
-TEST_F(QtControlHostTest, TheWindowUnderThePointerIsTheWidgetAtTheCursor) {
-  EXPECT_NE(first.WindowHandle(), second.WindowHandle());
-  QCursor::setPos(first.mapToGlobal(QPoint(40, 15)));
-  EXPECT_EQ(first.WindowUnderPointer(), first.WindowHandle());
+TEST_F(QtControlHostTest, TheCaptureIsHeldUntilItsHolderLetsGoOrCannotTakeThePointer) {
+  using Arrange = std::function<void()>;
+  // Whether the control held the capture while the dialog was open, once it has closed.
+  std::optional<bool> grabbed;
+  // Held on, the capture would keep the pointer from the dialog that a click opened.
+  const auto inModalDialog = [&](const Arrange& act) {
+    return [&, act] {
+      QDialog dialog(&window);
+      QTimer::singleShot(0, &dialog, [&] {
+        act();
+        grabbed = QWidget::mouseGrabber() == &first;
+        dialog.reject();
+      });
+      dialog.exec();
+    };
+  };
+  const Arrange capture = [&] { first.SetCapture(); };
+  const Arrange nothing = [] {};
+  const struct {
+    const char* name;
+    Arrange arrange;
+    bool held;
+  } rows[] = {
+      {"taken", nothing, true},
+      {"let go by another control", [&] { second.ReleaseCapture(); }, true},
+      {"let go by its holder", [&] { first.ReleaseCapture(); }, false},
+      {"a modal dialog opened", inModalDialog(nothing), false},
+      {"taken under a modal dialog", inModalDialog(capture), false},
+      {"taken after the modal dialog closed",
+       [&] {
+         inModalDialog(nothing)();
+         grabbed.reset();
+         capture();
+       },
+       true},
+      {"the control disabled", [&] { first.SetEnabled(false); }, false},
+      {"taken while disabled",
+       [&] {
+         first.SetEnabled(false);
+         capture();
+       },
+       false},
+      {"its window disabled", [&] { window.setEnabled(false); }, false},
+  };
+  for (const auto& row : rows) {
+    first.SetEnabled(true);
+    window.setEnabled(true);
+    first.SetCapture();
+    grabbed = std::nullopt;
+    row.arrange();
+    EXPECT_EQ(grabbed.value_or(QWidget::mouseGrabber() == &first), row.held) << row.name;
+    first.ReleaseCapture();
+  }
+}
+
+TEST_F(QtControlHostTest, TheWindowUnderThePointerIsTheControlThere) {
   QCursor::setPos(second.mapToGlobal(QPoint(40, 15)));
   EXPECT_EQ(first.WindowUnderPointer(), second.WindowHandle());
+  EXPECT_NE(first.WindowHandle(), second.WindowHandle());
   // The window between them is none that a control knows.
   QCursor::setPos(window.mapToGlobal(QPoint(90, 50)));
   EXPECT_EQ(first.WindowUnderPointer(), 0);
@@ -468,29 +341,25 @@ TEST(QtHostContract, TheCaptionIsInTheWindowFont) {
 }
 
 TEST_F(QtControlHostTest, AltAndTheAccessKeyReachTheControlFromAnywhereInItsWindow) {
-  first.SetAccessKey(u'o');
-  EXPECT_EQ(first.AccessKeySequence(), QKeySequence(Qt::ALT | Qt::Key_O));
   second.setFocus();
-  Clear();
-  QTest::keyClick(&second, Qt::Key_O, Qt::AltModifier);
-  EXPECT_EQ(firstInput.log, Log{"AccessKey"});
-  // The key that the access key took is still released, as the platform releases it.
-  EXPECT_EQ(secondInput.log, (Log{"KeyDown 18 4", "KeyUp 79 4", "KeyUp 18 0"}));
-
-  // A key of another script, kept in its lower case as the control hands it over.
-  first.SetAccessKey(first.LowerCase(u'Ж'));
-  Clear();
-  QTest::sendKeyEvent(QTest::Click, &second, static_cast<Qt::Key>(u'Ж'), QStringLiteral("ж"),
-                      Qt::AltModifier);
-  EXPECT_EQ(firstInput.log, Log{"AccessKey"});
-
-  // Without a key, Alt and the letter are keys like any other, for the control with the focus.
-  first.SetAccessKey(std::nullopt);
-  EXPECT_TRUE(first.AccessKeySequence().isEmpty());
-  Clear();
-  QTest::keyClick(&second, Qt::Key_O, Qt::AltModifier);
-  EXPECT_EQ(firstInput.log, Log{});
-  EXPECT_EQ(secondInput.log, (Log{"KeyDown 18 4", "KeyDown 79 4", "KeyUp 79 4", "KeyUp 18 0"}));
+  const struct {
+    std::optional<char16_t> key;  // as the control hands it over, in lower case
+    int typed;
+    bool pressed;
+  } rows[] = {
+      {u'o', Qt::Key_O, true},
+      {u'ж', u'Ж', true},
+      // Without a key, Alt and the letter are keys like any other, for the control with the
+      // focus.
+      {std::nullopt, Qt::Key_O, false},
+  };
+  for (const auto& row : rows) {
+    first.SetAccessKey(row.key);
+    Clear();
+    QTest::sendKeyEvent(QTest::Click, &second, static_cast<Qt::Key>(row.typed),
+                        QString(QChar(row.typed)).toLower(), Qt::AltModifier);
+    EXPECT_EQ(firstInput.log, row.pressed ? Log{"AccessKey"} : Log{}) << row.typed;
+  }
 }
 
 TEST_F(QtControlHostTest, FontAndPaletteChangesAreAmbientChanges) {
@@ -533,17 +402,23 @@ TEST_F(QtControlHostTest, ADisabledControlGetsNoInput) {
 }
 
 TEST_F(QtControlHostTest, AssistiveTechnologySeesAPushButtonNamedByItsCaption) {
-  std::u16string caption = u"&Open && close";
+  std::u16string caption;
   first.SetCaptionSource([&caption] { return caption; });
   first.SetAccessKey(u'o');
   QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&first);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(face->role(), QAccessible::Button);
-  EXPECT_EQ(face->text(QAccessible::Name), "Open & close");
-  caption = u"Sa&ve";
-  EXPECT_EQ(face->text(QAccessible::Name), "Save");
   EXPECT_EQ(face->text(QAccessible::Accelerator),
             QKeySequence(Qt::ALT | Qt::Key_O).toString(QKeySequence::NativeText));
+  // The name is the caption as shown, without its access marks, whenever it is asked for.
+  const std::pair<std::u16string, QString> names[] = {
+      {u"&Open && close", "Open & close"}, {u"&&&x", "&x"}, {u"end&", "end"}, {u"", ""}};
+  for (const auto& [shown, name] : names) {
+    caption = shown;
+    EXPECT_EQ(face->text(QAccessible::Name), name);
+  }
+  first.SetCaptionSource({});
+  EXPECT_EQ(face->text(QAccessible::Name), "");
 
   QAccessibleActionInterface* actions = face->actionInterface();
   ASSERT_NE(actions, nullptr);
@@ -551,119 +426,6 @@ TEST_F(QtControlHostTest, AssistiveTechnologySeesAPushButtonNamedByItsCaption) {
   EXPECT_TRUE(actions->actionNames().contains(press));
   actions->doAction(press);
   EXPECT_EQ(firstInput.log, Log{"AccessKey"});
-
-  first.SetEnabled(false);
-  EXPECT_TRUE(face->state().disabled);
-  actions->doAction(press);
-  EXPECT_EQ(firstInput.log, Log{"AccessKey"});
-  first.SetCaptionSource({});
-  EXPECT_EQ(face->text(QAccessible::Name), "");
-}
-
-TEST(WithoutAccessMarks, DropsTheMarksAndKeepsDoubledAmpersands) {
-  EXPECT_EQ(WithoutAccessMarks("&Open"), "Open");
-  EXPECT_EQ(WithoutAccessMarks("Save &as"), "Save as");
-  EXPECT_EQ(WithoutAccessMarks("A && B"), "A & B");
-  EXPECT_EQ(WithoutAccessMarks("&&&x"), "&x");
-  EXPECT_EQ(WithoutAccessMarks("end&"), "end");
-  EXPECT_EQ(WithoutAccessMarks(""), "");
-}
-
-// Every event that the button raises, in order, one line each.
-struct EventLog final : XpBEvents {
-  void Click() override { log.push_back("Click"); }
-  void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override {
-    log.push_back("KeyDown " + std::to_string(KeyCode) + " " + std::to_string(Shift));
-  }
-  void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) override {
-    log.push_back("KeyUp " + std::to_string(KeyCode) + " " + std::to_string(Shift));
-  }
-  void MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override {
-    log.push_back("MouseDown " + std::to_string(Button) + " " + std::to_string(Shift) + " " +
-                  Whole(X) + " " + Whole(Y));
-  }
-  void MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override {
-    log.push_back("MouseUp " + std::to_string(Button) + " " + std::to_string(Shift) + " " +
-                  Whole(X) + " " + Whole(Y));
-  }
-  void MouseIn(std::int16_t&) override { log.push_back("MouseIn"); }
-  void MouseOut(std::int16_t&) override { log.push_back("MouseOut"); }
-  Log log;
-};
-
-// The button in a shown, active window, hosted as the program hosts it.
-class HostedButtonTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window.resize(200, 60);
-    widget.setGeometry(10, 10, 80, 30);
-    widget.SetInput(&button);
-    button.LoadFromStore(PropertyStore());
-    button.SetCaption(u"&Open");
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    events.log.clear();
-  }
-  void TearDown() override { widget.SetInput(nullptr); }
-  // Puts the pointer at `at` in `target`, where the button looks for it, and delivers the move
-  // at once, as a display server's own move would arrive only later.
-  void PointerTo(QWidget& target, QPoint at) {
-    QCursor::setPos(target.mapToGlobal(at));
-    QTest::mouseMove(window.windowHandle(), target.mapTo(&window, at));
-  }
-
-  EventLog events;
-  const ClassicColors colors{};
-  FixedTextEngine text;
-  QWidget window;
-  QtControlWidget widget{QStringLiteral("Command1"), colors, text, &window};
-  XpB button{widget, events};
-  const QPoint centre{40, 15};
-};
-
-TEST_F(HostedButtonTest, AClickTheSpaceBarAndTheAccessKeyEachClickTheButton) {
-  // The click rule asks where the pointer is, and QTest's clicks do not move it.
-  QCursor::setPos(widget.mapToGlobal(centre));
-  QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
-  EXPECT_EQ(events.log, (Log{"MouseDown 1 0 40 15", "Click", "MouseUp 1 0 40 15"}));
-  EXPECT_TRUE(widget.hasFocus());
-
-  events.log.clear();
-  QTest::keyClick(&widget, Qt::Key_Space);
-  EXPECT_EQ(events.log, (Log{"KeyDown 32 0", "Click", "MouseUp 1 0 0 0", "KeyUp 32 0"}));
-
-  // Pressed on the window, as a user presses it with the focus anywhere in it.
-  events.log.clear();
-  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
-  EXPECT_EQ(events.log, Log{"Click"});
-
-  events.log.clear();
-  button.SetEnabledCtrl(false);
-  QTest::mouseClick(&widget, Qt::LeftButton, {}, centre);
-  QTest::keyClick(&widget, Qt::Key_Space);
-  QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
-  EXPECT_EQ(events.log, Log{});
-}
-
-TEST_F(HostedButtonTest, TheHoverBeginsAndEndsWithThePointerAndHoldsTheCaptureMeanwhile) {
-  // A move over the button switches its timer on; the tick that finds the pointer there
-  // begins the hover and takes the capture. The pointer comes from elsewhere: Qt reports no
-  // move to where it already is.
-  PointerTo(window, QPoint(150, 50));
-  PointerTo(widget, centre);
-  EXPECT_TRUE(widget.TimerEnabled());
-  Tick(widget);
-  EXPECT_EQ(button.IsOver(), 1);
-  EXPECT_EQ(QWidget::mouseGrabber(), &widget);
-
-  // Away from the button, the next tick ends it and lets the capture go.
-  PointerTo(window, QPoint(150, 50));
-  Tick(widget);
-  EXPECT_EQ(events.log, (Log{"MouseIn", "MouseOut"}));
-  EXPECT_EQ(button.IsOver(), 0);
-  EXPECT_FALSE(widget.TimerEnabled());
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
 }  // namespace

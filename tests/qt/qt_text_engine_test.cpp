@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPalette>
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "platform/gui/device_context.h"
@@ -17,21 +18,18 @@
 namespace brackwater {
 namespace {
 
-constexpr Rgb kFace = 0x00C8D0D4;
-constexpr unsigned kMeasure =
-    TextFormat::kCalcRect | TextFormat::kWordBreak | TextFormat::kVCenter | TextFormat::kCenter;
-constexpr unsigned kDraw = TextFormat::kWordBreak | TextFormat::kVCenter | TextFormat::kCenter;
+constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 
 QString Resource(const char* name) {
   return QString::fromUtf8(BRACKWATER_RESOURCES) + QLatin1Char('/') + QString::fromUtf8(name);
 }
 
 // The pixels that text touched (antialiased edges included), as a box; empty if none.
-Rect InkBounds(const Image& image, std::uint32_t background) {
+Rect InkBounds(const Image& image) {
   Rect box{image.width, image.height, 0, 0};
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
-      if (image.pixels[static_cast<std::size_t>(y * image.width + x)] == background) continue;
+      if (image.pixels[static_cast<std::size_t>(y * image.width + x)] == kWhite) continue;
       box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
              std::max(box.bottom, y + 1)};
     }
@@ -39,188 +37,150 @@ Rect InkBounds(const Image& image, std::uint32_t background) {
   return box;
 }
 
-class QtTextEngineTest : public ::testing::Test {
- protected:
-  QtTextEngineTest() : font_(QStringLiteral("DejaVu Sans"), 9), text_(font_) {}
+// Each caption in a rectangle at (3, 2): measured as wide as its widest line's advance and the
+// margins, as high as its lines in the font's line height, and drawn from the left margin on
+// baselines one line height apart, clipped to the rectangle, with the marked character
+// underlined in the text colour below the baseline.
+TEST(QtTextEngine, CaptionsAreMeasuredAndDrawnInTheFontsMetrics) {
+  const QFont font(QStringLiteral("DejaVu Sans"), 9);
+  QtTextEngine engine(font);
+  const ClassicColors colors;
+  const QImage device(1, 1, QImage::Format_RGB32);
+  const QFontMetrics metrics(font, &device);
+  const int h = metrics.height();
+  const auto advance = [&](const char* run) {
+    return metrics.horizontalAdvance(QString::fromUtf8(run));
+  };
+  const struct {
+    std::u16string text;
+    int width;  // of the rectangle
+    int lines;
+    int measuredWidth;
+    int markedLine;
+    int markedFrom;  // the advance before the marked character in its line
+    int markedWidth;
+  } rows[] = {
+      {u"Export &notes", 200, 1, advance("Export notes") + 2, 0, advance("Export "), advance("n")},
+      {u"HHHH H&HHH", advance("HHHH H") + 1, 2, advance("HHHH") + 2, 1, advance("H"), advance("H")},
+      {u"&Wwwwwwwwwwww", 20, 1, advance("Wwwwwwwwwwww") + 2, 0, 0, advance("W")},
+  };
+  for (const auto& row : rows) {
+    std::u16string plain = row.text;
+    std::erase(plain, u'&');
+    SCOPED_TRACE(QString::fromStdU16String(plain).toStdString());
+    const Rect rect{3, 2, 3 + row.width, 2 + row.lines * h};
+    Image marked(240, 3 * h, kWhite);
+    Image unmarked = marked;
+    DeviceContext dc(marked, colors, engine);
+    CaptionParams params;
+    Rect measured = rect;
+    EXPECT_EQ(
+        dc.DrawText(row.text, measured, TextFormat::kCalcRect | TextFormat::kWordBreak, params),
+        row.lines * h);
+    EXPECT_EQ(measured, (Rect{3, 2, 3 + row.measuredWidth, rect.bottom}));
+    EXPECT_EQ(marked.pixels, unmarked.pixels) << "measuring draws nothing";
 
-  QFontMetrics Metrics() {
-    QImage device(1, 1, QImage::Format_RGB32);
-    return QFontMetrics(font_, &device);
-  }
+    Rect drawn = rect;
+    dc.SetTextColor(0x00123456);
+    EXPECT_EQ(dc.DrawText(row.text, drawn, TextFormat::kWordBreak, params), row.lines * h);
+    const Rect ink = InkBounds(marked);
+    EXPECT_GE(ink.left, rect.left + 1);
+    EXPECT_LE(ink.right, rect.right);
+    EXPECT_GE(ink.top, rect.top);
+    EXPECT_LE(ink.bottom, rect.bottom);
+    EXPECT_GT(ink.bottom, rect.bottom - h + metrics.ascent() / 2) << "the last line drawn";
 
-  QFont font_;
-  QtTextEngine text_;
-  ClassicColors colors_;
-};
-
-TEST_F(QtTextEngineTest, CaptionIsMeasuredWithMarginsAndDrawnInsideItsRect) {
-  Image image(150, 30, 0xFFD4D0C8);
-  DeviceContext dc(image, colors_, text_);
-  const Rect content{4, 4, 146, 26};
-  Rect caption = content;
-  CaptionParams params;
-  const int height = dc.DrawText(u"Export &notes", caption, kMeasure, params);
-
-  const QFontMetrics metrics = Metrics();
-  EXPECT_EQ(caption.left, content.left);
-  EXPECT_EQ(caption.top, content.top);
-  EXPECT_EQ(caption.right - caption.left,
-            metrics.horizontalAdvance(QStringLiteral("Export notes")) + 2);
-  EXPECT_EQ(height, metrics.height());
-  EXPECT_EQ(caption.bottom - caption.top, height);
-  EXPECT_EQ(params.lengthDrawn, 13);
-  EXPECT_EQ(image.pixels, Image(150, 30, 0xFFD4D0C8).pixels) << "measuring draws nothing";
-
-  // Placed as the button places it: centred in the content area.
-  const int w = caption.right - caption.left;
-  const int h = caption.bottom - caption.top;
-  Rect placed{content.left + (content.right - content.left - w) / 2,
-              content.top + (content.bottom - content.top - h) / 2, 0, 0};
-  placed.right = placed.left + w;
-  placed.bottom = placed.top + h;
-  Rect drawn = placed;
-  EXPECT_EQ(dc.DrawText(u"Export &notes", drawn, kDraw, params), height);
-  EXPECT_EQ(drawn, placed);
-  const Rect ink = InkBounds(image, 0xFFD4D0C8);
-  EXPECT_GE(ink.left, placed.left);
-  EXPECT_LE(ink.right, placed.right);
-  EXPECT_GE(ink.top, placed.top);
-  EXPECT_LE(ink.bottom, placed.bottom);
-  EXPECT_GT(ink.right - ink.left, w / 2) << "the caption was drawn";
-}
-
-TEST_F(QtTextEngineTest, LinesWrapAtSpacesAndAreCentred) {
-  const QFontMetrics metrics = Metrics();
-  const int wordWidth = metrics.horizontalAdvance(QStringLiteral("HHHH"));
-  Image image(wordWidth * 3, 3 * metrics.height(), 0xFFFFFFFF);
-  DeviceContext dc(image, colors_, text_);
-  Rect rect{0, 0, image.width, image.height};
-  CaptionParams params;
-  // Each word fits beside the margins, two words side by side do not.
-  Rect measured = {0, 0, wordWidth + metrics.horizontalAdvance(QStringLiteral(" H")) + 2, 0};
-  EXPECT_EQ(dc.DrawText(u"HHHH HHHH", measured, kMeasure, params), 2 * metrics.height());
-  EXPECT_EQ(measured.right, wordWidth + 2);
-
-  dc.DrawText(u"HH", rect, kDraw, params);
-  const Rect ink = InkBounds(image, 0xFFFFFFFF);
-  const int leftGap = ink.left - rect.left;
-  const int rightGap = rect.right - ink.right;
-  EXPECT_LE(std::abs(leftGap - rightGap), 2) << leftGap << " left, " << rightGap << " right";
-  EXPECT_LT(ink.bottom, metrics.height()) << "DT_VCENTER without DT_SINGLELINE keeps the top";
-}
-
-TEST_F(QtTextEngineTest, AmpersandUnderlinesTheMarkedCharacterOnly) {
-  const QFontMetrics metrics = Metrics();
-  Image marked(80, metrics.height() + 4, 0xFFFFFFFF);
-  Image plain = marked;
-  DeviceContext markedDc(marked, colors_, text_);
-  DeviceContext plainDc(plain, colors_, text_);
-  CaptionParams params;
-  Rect rect{0, 0, 80, marked.height};
-  markedDc.DrawText(u"S&ave", rect, 0, params);
-  plainDc.DrawText(u"Save", rect, 0, params);
-
-  // Underline row below the baseline, under "a" (after the left margin and "S").
-  const int from = 1 + metrics.horizontalAdvance(QStringLiteral("S"));
-  const Rect underline{
-      from, metrics.ascent() + metrics.underlinePos(),
-      from + metrics.horizontalAdvance(QStringLiteral("a")),
-      metrics.ascent() + metrics.underlinePos() + std::max(1, metrics.lineWidth())};
-  int changed = 0;
-  for (int y = 0; y < marked.height; ++y) {
-    for (int x = 0; x < marked.width; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y * marked.width + x);
-      if (marked.pixels[i] == plain.pixels[i]) continue;
-      ++changed;
-      EXPECT_TRUE(x >= underline.left && x < underline.right && y >= underline.top &&
-                  y < underline.bottom)
-          << "unexpected change at " << x << ", " << y;
-      EXPECT_EQ(marked.pixels[i], 0xFF000000u) << x << ", " << y;
+    DeviceContext plainDc(unmarked, colors, engine);
+    plainDc.SetTextColor(0x00123456);
+    drawn = rect;
+    plainDc.DrawText(plain, drawn, TextFormat::kWordBreak, params);
+    const int x = rect.left + 1 + row.markedFrom;
+    const int y = rect.top + row.markedLine * h + metrics.ascent() + metrics.underlinePos();
+    const Rect underline{x, y, x + row.markedWidth, y + std::max(1, metrics.lineWidth())};
+    int changed = 0;
+    for (int py = 0; py < marked.height; ++py) {
+      for (int px = 0; px < marked.width; ++px) {
+        const std::size_t i = static_cast<std::size_t>(py * marked.width + px);
+        if (marked.pixels[i] == unmarked.pixels[i]) continue;
+        ++changed;
+        EXPECT_TRUE(px >= underline.left && px < underline.right && py >= underline.top &&
+                    py < underline.bottom)
+            << "a change at " << px << ", " << py;
+        EXPECT_EQ(marked.pixels[i], 0xFF563412u) << px << ", " << py;
+      }
     }
+    EXPECT_EQ(changed, (underline.right - underline.left) * (underline.bottom - underline.top));
   }
-  EXPECT_EQ(changed, (underline.right - underline.left) * (underline.bottom - underline.top));
-
-  Rect doubled{0, 0, 200, 50};
-  markedDc.DrawText(u"R&&D", doubled, kMeasure, params);
-  EXPECT_EQ(doubled.right, metrics.horizontalAdvance(QStringLiteral("R&D")) + 2);
 }
 
-TEST(QtPictureTest, PngAndGifLoadAsBitmapsAndIcoAsAnIconWithItsMask) {
+TEST(QtPicture, LoadsBitmapsAndIconsWithTheirMasksOrNothing) {
+  const struct {
+    const char* file;
+    std::optional<PictureKind> kind;
+    int width;
+    int height;
+  } rows[] = {
+      {"brackwater-32.png", PictureKind::kBitmap, 32, 32},
+      {"background.gif", PictureKind::kBitmap, 338, 162},
+      // The desktop icon size of the two in the file.
+      {"brackwater.ico", PictureKind::kIcon, 32, 32},
+      {"no-such-picture.bmp", std::nullopt, 0, 0},
+      {"main_window.design", std::nullopt, 0, 0},
+  };
+  for (const auto& row : rows) {
+    QString error;
+    const PicturePtr picture = LoadPicture(Resource(row.file), &error);
+    EXPECT_EQ(picture != nullptr, row.kind.has_value()) << row.file;
+    EXPECT_EQ(error.isEmpty(), row.kind.has_value()) << row.file;
+    if (picture == nullptr || !row.kind) continue;
+    EXPECT_EQ(picture->Kind(), *row.kind) << row.file;
+    EXPECT_EQ(picture->Pixels().width, row.width) << row.file;
+    EXPECT_EQ(picture->Pixels().height, row.height) << row.file;
+  }
+
   const PicturePtr png = LoadPicture(Resource("brackwater-32.png"));
   ASSERT_NE(png, nullptr);
-  EXPECT_EQ(png->Kind(), PictureKind::kBitmap);
-  EXPECT_EQ(png->Pixels().width, 32);
-  EXPECT_EQ(png->Pixels().height, 32);
   EXPECT_EQ(png->WidthHimetric(), 847);
   EXPECT_EQ(png->HeightHimetric(), 847);
-  EXPECT_EQ(png->Pixels().pixels, [] {
-    const QImage reference =
-        QImage(Resource("brackwater-32.png")).convertToFormat(QImage::Format_ARGB32);
-    std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < 32; ++y) {
-      for (int x = 0; x < 32; ++x) pixels.push_back(reference.pixel(x, y));
+  const QImage reference =
+      QImage(Resource("brackwater-32.png")).convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      ASSERT_EQ(png->Pixels().pixels[static_cast<std::size_t>(y * 32 + x)], reference.pixel(x, y))
+          << x << ", " << y;
     }
-    return pixels;
-  }());
-
-  const PicturePtr gif = LoadPicture(Resource("background.gif"));
-  ASSERT_NE(gif, nullptr);
-  EXPECT_EQ(gif->Kind(), PictureKind::kBitmap);
-  EXPECT_EQ(gif->Pixels().width, 338);
-  EXPECT_EQ(gif->Pixels().height, 162);
-
+  }
+  // The icon's mask leaves its corners transparent and its middle opaque.
   const PicturePtr ico = LoadPicture(Resource("brackwater.ico"));
   ASSERT_NE(ico, nullptr);
-  EXPECT_EQ(ico->Kind(), PictureKind::kIcon);
-  const Image& icon = ico->Pixels();
-  ASSERT_EQ(icon.width, 32) << "the desktop icon size of the two in the file";
-  ASSERT_EQ(icon.height, 32);
-  for (const auto& [x, y] : {std::pair{0, 0}, {31, 0}, {0, 31}, {31, 31}}) {
-    EXPECT_EQ(icon.pixels[static_cast<std::size_t>(y * 32 + x)] >> 24, 0u) << x << ", " << y;
+  for (const auto& [x, y, alpha] :
+       {std::tuple{0, 0, 0u}, {31, 0, 0u}, {0, 31, 0u}, {31, 31, 0u}, {16, 16, 0xFFu}}) {
+    EXPECT_EQ(ico->Pixels().pixels[static_cast<std::size_t>(y * 32 + x)] >> 24, alpha)
+        << x << ", " << y;
   }
-  EXPECT_EQ(icon.pixels[16 * 32 + 16] >> 24, 0xFFu);
-
-  // Drawn on a face, the masked corners show the face.
-  ClassicColors colors;
-  QtTextEngine text;
-  Image surface(40, 40, 0xFFD4D0C8);
-  DeviceContext dc(surface, colors, text);
-  dc.DrawPicture(4, 4, 32, 32, icon, 32, 32);
-  EXPECT_EQ(dc.GetPixel(4, 4), kFace);
-  EXPECT_EQ(dc.GetPixel(35, 35), kFace);
-  EXPECT_NE(dc.GetPixel(20, 20), kFace);
-
-  QString error;
-  EXPECT_EQ(LoadPicture(Resource("no-such-picture.bmp"), &error), nullptr);
-  EXPECT_FALSE(error.isEmpty());
-  EXPECT_EQ(LoadPicture(Resource("main_window.design"), &error), nullptr);
-  EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(QtPictureTest, HimetricSizesConvertBackToTheirPixels) {
+TEST(QtPicture, HimetricSizesConvertBackToTheirPixels) {
   for (int pixels = 0; pixels <= 4096; ++pixels) {
     const std::int64_t himetric = PixelsToHimetric(pixels);
-    const std::int64_t back = (himetric * 96 + 1270) / 2540;
-    ASSERT_EQ(back, pixels) << himetric;
+    ASSERT_EQ((himetric * 96 + 1270) / 2540, pixels) << himetric;
   }
 }
 
-TEST(QtSystemColorsTest, ButtonColoursFollowTheApplicationPalette) {
+TEST(QtSystemColors, ButtonColoursFollowTheApplicationPalette) {
   const QPalette saved = QApplication::palette();
   QPalette palette = saved;
-  const std::vector<std::pair<int, QPalette::ColorRole>> roles = {
+  const std::pair<int, QPalette::ColorRole> roles[] = {
       {15, QPalette::Button}, {16, QPalette::Dark},   {18, QPalette::ButtonText},
       {20, QPalette::Light},  {21, QPalette::Shadow}, {22, QPalette::Midlight},
   };
-  for (std::size_t i = 0; i < roles.size(); ++i) {
-    palette.setColor(roles[i].second, QColor(static_cast<int>(10 + i), 20, 30));
-  }
+  for (const auto& [index, role] : roles) palette.setColor(role, QColor(index, 20, 30));
   QApplication::setPalette(palette);
   const QtSystemColors colors;
-  for (std::size_t i = 0; i < roles.size(); ++i) {
-    EXPECT_EQ(colors.Color(roles[i].first), static_cast<Rgb>(0x001E1400 + 10 + i))
-        << roles[i].first;
+  for (const auto& [index, role] : roles) {
+    EXPECT_EQ(colors.Color(index), static_cast<Rgb>(0x001E1400 + index)) << index;
   }
+  // The others are the classic ones.
   EXPECT_EQ(colors.Color(24), ClassicColors().Color(24));
   QApplication::setPalette(saved);
 }

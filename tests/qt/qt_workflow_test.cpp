@@ -7,11 +7,8 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,70 +17,16 @@
 #include "platform/system/files.h"
 #include "platform/system/text_codec.h"
 #include "tests/qt/qt_program.h"
+#include "tests/support/qt_modal_script.h"
 #include "tests/support/temp_dir.h"
 
 namespace brackwater {
 namespace {
 
+using testing::ModalScript;
 using testing::TempDir;
 
 QString Text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
-// Acts as the user in the modal windows that one action opens: each step takes the modal window
-// that is up when its turn comes. A window of another kind, one after the last step, or one that
-// a step leaves open fails the test; from then on every modal window is closed unasked, so that
-// nothing waits for a user.
-class ModalScript : public QObject {
- public:
-  template <typename Modal>
-  void Then(std::function<void(Modal&)> act) {
-    steps_.push_back([act](QWidget& window) {
-      auto* modal = qobject_cast<Modal*>(&window);
-      if (modal == nullptr) return false;
-      act(*modal);
-      return true;
-    });
-  }
-
-  // Starts watching; it goes on, inside every event loop that runs, while the script lives.
-  void Start() {
-    QTimer::singleShot(0, this, [this] { Poll(); });
-  }
-  bool Done() const { return next_ == steps_.size(); }
-
- private:
-  void Poll() {
-    if (QWidget* window = QApplication::activeModalWidget()) {
-      const QPointer<QWidget> modal = window;
-      const std::string title = window->windowTitle().toStdString();
-      if (!failed_ && next_ < steps_.size() && steps_[next_](*window)) {
-        ++next_;
-      } else if (!failed_) {
-        ADD_FAILURE() << "an unexpected modal window: " << title;
-        failed_ = true;
-      }
-      if (!modal.isNull() && modal->isVisible()) {
-        if (!failed_) ADD_FAILURE() << "the modal window is still open: " << title;
-        failed_ = true;
-        Close(modal);
-      }
-    }
-    Start();
-  }
-
-  static void Close(QWidget* window) {
-    if (window == nullptr) return;
-    if (auto* dialog = qobject_cast<QDialog*>(window)) {
-      dialog->reject();
-    } else {
-      window->close();
-    }
-  }
-
-  std::vector<std::function<bool(QWidget&)>> steps_;
-  std::size_t next_ = 0;
-  bool failed_ = false;
-};
 
 // A left click in the middle of the widget, with the pointer there as a user's would be: the
 // button asks where the pointer is when the button is released.
@@ -113,44 +56,29 @@ TEST(Workflow, OpenSaveAndTheMessageLeaveTheExportBesideTheNotesFile) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   QLabel& status = program.host.Label(u"Label1");
-
-  {
-    ModalScript user;
-    user.Then<QFileDialog>([&](QFileDialog& dialog) {
-      EXPECT_EQ(dialog.windowTitle(), "Select file");
-      EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
-      EXPECT_EQ(dialog.directory().absolutePath(), Text(dir.Path()));
-      dialog.selectFile(Text(dir / "notes.adr"));
-      // QFileDialog's own accept, which takes the chosen file, through QDialog's public face.
-      static_cast<QDialog&>(dialog).accept();
-    });
-    user.Start();
-    ClickWithTheMouse(program.host.ControlWidget(u"Command1"));
-    EXPECT_TRUE(user.Done());
-  }
+  ModalScript()
+      .Then<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Select file");
+        EXPECT_EQ(dialog.directory().absolutePath(), Text(dir.Path()));
+        dialog.selectFile(Text(dir / "notes.adr"));
+        // QFileDialog's own accept, which takes the chosen file, through QDialog's public face.
+        static_cast<QDialog&>(dialog).accept();
+      })
+      .Run([&] { ClickWithTheMouse(program.host.ControlWidget(u"Command1")); });
   EXPECT_EQ(status.text(), QString::fromStdU16String(notesPath));
   EXPECT_FALSE(program.window.Button(u"Command1").EnabledCtrl());
   ASSERT_TRUE(program.window.Button(u"Command2").EnabledCtrl());
 
-  {
-    ModalScript user;
-    user.Then<QFileDialog>([&](QFileDialog& dialog) {
-      EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
-      dialog.reject();
-    });
-    user.Then<QMessageBox>([&](QMessageBox& box) {
-      EXPECT_EQ(box.text(), "File saved as " + Text(dir / "notes.txt"));
-      EXPECT_EQ(box.windowTitle(), "OK");
-      EXPECT_EQ(box.icon(), QMessageBox::Information);
-      EXPECT_EQ(status.text(), "Processing...");
-      QAbstractButton* ok = box.button(QMessageBox::Ok);
-      ASSERT_NE(ok, nullptr);
-      QTest::mouseClick(ok, Qt::LeftButton);
-    });
-    user.Start();
-    ClickWithTheMouse(program.host.ControlWidget(u"Command2"));
-    EXPECT_TRUE(user.Done());
-  }
+  ModalScript()
+      .Then<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); })
+      .Then<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(box.text(), "File saved as " + Text(dir / "notes.txt"));
+        EXPECT_EQ(box.windowTitle(), "OK");
+        EXPECT_EQ(box.icon(), QMessageBox::Information);
+        ASSERT_NE(box.button(QMessageBox::Ok), nullptr);
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+      })
+      .Run([&] { ClickWithTheMouse(program.host.ControlWidget(u"Command2")); });
   EXPECT_EQ(status.text(), "File saved");
   EXPECT_TRUE(program.window.Button(u"Command1").EnabledCtrl());
   EXPECT_FALSE(program.window.Button(u"Command2").EnabledCtrl());
