@@ -116,15 +116,9 @@ Outcome Spawn(const Launch& launch) {
   int pipeEnds[2] = {-1, -1};
   if (::pipe(pipeEnds) == 0) ::close(pipeEnds[0]);
   auto descriptor = [&](Stream kind, const std::string& path) {
-    switch (kind) {
-      case Stream::kFull:
-        return ::open("/dev/full", O_WRONLY);
-      case Stream::kClosedPipe:
-        return pipeEnds[1];
-      case Stream::kFile:
-        break;
-    }
-    return ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+    if (kind == Stream::kClosedPipe) return pipeEnds[1];
+    return kind == Stream::kFull ? ::open("/dev/full", O_WRONLY)
+                                 : ::open(path.c_str(), O_WRONLY | O_CREAT, 0600);
   };
   const pid_t child = ::fork();
   if (child == 0) {
