@@ -62,15 +62,6 @@ TEST(QtControlWidget, AFailureInAHandlerIsReportedAndStopsAtTheWidget) {
                                                                     {&widget, "no disk"}}));
 }
 
-// One tick of a widget's running timer, delivered as Qt delivers it when the time has come.
-void Tick(QtControlWidget& widget) {
-  auto* timer = widget.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
-  ASSERT_NE(timer, nullptr);
-  if (!timer->isActive()) return;
-  QTimerEvent tick(timer->timerId());
-  QCoreApplication::sendEvent(timer, &tick);
-}
-
 // Two hosted controls side by side in a shown, active window, each feeding its own recorder.
 class QtControlHostTest : public ::testing::Test {
  protected:
@@ -87,10 +78,6 @@ class QtControlHostTest : public ::testing::Test {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     Clear();
-  }
-  void TearDown() override {
-    first.ReleaseCapture();
-    second.ReleaseCapture();
   }
   void Clear() {
     firstInput.log.clear();
@@ -211,12 +198,17 @@ TEST_F(QtControlHostTest, TheTimerTicksEveryTenMillisecondsWhileItIsOnEvenWhenDi
   auto* timer = first.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 10);
+  // One tick of the running timer, delivered as Qt delivers it when the time has come.
+  const auto tick = [timer] {
+    QTimerEvent event(timer->timerId());
+    if (timer->isActive()) QCoreApplication::sendEvent(timer, &event);
+  };
   first.SetTimerEnabled(true);
-  Tick(first);
+  tick();
   first.SetEnabled(false);
-  Tick(first);
+  tick();
   first.SetTimerEnabled(false);
-  Tick(first);
+  tick();
   EXPECT_EQ(firstInput.log, (Log{"Timer", "Timer"}));
   EXPECT_FALSE(second.TimerEnabled());
   // The yield runs the events that wait.

@@ -137,7 +137,6 @@ TEST(QtFilePicker, EachDialogShowsItsRequestAndReturnsTheChoiceAskingNothing) {
           EXPECT_EQ(dialog.fileMode(),
                     row.kind == kFolder ? QFileDialog::Directory : QFileDialog::AnyFile);
           EXPECT_EQ(dialog.testOption(QFileDialog::ShowDirsOnly), row.kind == kFolder);
-          EXPECT_TRUE(dialog.defaultSuffix().isEmpty());
           EXPECT_EQ(dialog.directory().absolutePath(), row.folder);
           // Each filter reaches the file list as its patterns alone.
           const auto* model = dialog.findChild<QFileSystemModel*>();
@@ -146,7 +145,6 @@ TEST(QtFilePicker, EachDialogShowsItsRequestAndReturnsTheChoiceAskingNothing) {
             dialog.selectNameFilter(dialog.nameFilters().value(static_cast<qsizetype>(i)));
             EXPECT_EQ(model->nameFilters(), row.patterns[i]);
           }
-          EXPECT_EQ(dialog.nameFilters().size(), std::max<qsizetype>(row.patterns.size(), 1));
           row.answer(dialog);
         });
     EXPECT_EQ(chosen, row.chosen);
