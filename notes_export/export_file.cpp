@@ -50,28 +50,6 @@ void NotesExport::ProduceUtf8(const Utf8Sink& sink) const {
   StreamNotesExportUtf8(notesBytes_, inputPath_, dateText_, timeText_, sink);
 }
 
-ExportText::ExportText(std::u16string_view text) : text_(text) {}
-
-// In pieces, so that an encoded copy of a large text is never made whole.
-void ExportText::Produce(const ExportSink& sink) const {
-  constexpr std::size_t kPieceSize = 1 << 16;
-  for (std::u16string_view rest = text_; !rest.empty();) {
-    std::size_t size = std::min(rest.size(), kPieceSize);
-    if (size < rest.size() && IsHighSurrogate(rest[size - 1])) --size;
-    sink(rest.substr(0, size));
-    rest.remove_prefix(size);
-  }
-}
-
-void ExportText::ProduceUtf8(const Utf8Sink& sink) const {
-  std::string bytes;
-  Produce([&](std::u16string_view piece) {
-    bytes.clear();
-    AppendUtf16AsUtf8(piece, bytes);
-    sink(bytes);
-  });
-}
-
 void WriteExportFile(const std::filesystem::path& path, const ExportSource& source,
                      const std::filesystem::path& notesFile, const std::string& codePage) {
   if (SameFile(path, notesFile)) {
@@ -96,11 +74,6 @@ void WriteExportFile(const std::filesystem::path& path, const ExportSource& sour
     file.Write("\r\n");
   }
   file.Commit();
-}
-
-void WriteExportFile(const std::filesystem::path& path, std::u16string_view exportText,
-                     const std::filesystem::path& notesFile, const std::string& codePage) {
-  WriteExportFile(path, ExportText(exportText), notesFile, codePage);
 }
 
 ExportResult ExportNotesFile(std::u16string_view notesPath, FileKinds notesKinds,

@@ -34,24 +34,10 @@ class NotesExport final : public ExportSource {
   std::u16string_view inputPath_, dateText_, timeText_;
 };
 
-// An export text made beforehand.
-class ExportText final : public ExportSource {
- public:
-  // The view must outlive the source.
-  explicit ExportText(std::u16string_view text);
-  void Produce(const ExportSink& sink) const override;
-  void ProduceUtf8(const Utf8Sink& sink) const override;
-
- private:
-  std::u16string_view text_;
-};
-
 // Writes the export file at `path`: the export text and one CR LF, in `codePage`, or in UTF-8
 // after a byte-order mark when that code page cannot hold every character. The file appears
 // complete or not at all, and never replaces `notesFile` itself. Throws FileError.
 void WriteExportFile(const std::filesystem::path& path, const ExportSource& source,
-                     const std::filesystem::path& notesFile, const std::string& codePage);
-void WriteExportFile(const std::filesystem::path& path, std::u16string_view exportText,
                      const std::filesystem::path& notesFile, const std::string& codePage);
 
 // What the caller decides, asked in this order and only once the notes file is read and holds

@@ -85,7 +85,8 @@ TEST(WriteExportFile, NeverReplacesTheNotesFile) {
   for (const char* name : {"notes.txt", "link.txt"}) {
 #endif
     try {
-      WriteExportFile(dir / name, u"export", dir / "notes.txt", "UTF-8");
+      WriteExportFile(dir / name, NotesExport("NAME=a", u"n", u"d", u"t"), dir / "notes.txt",
+                      "UTF-8");
       FAIL() << "wrote over the notes file as " << name;
     } catch (const FileError& error) {
       EXPECT_EQ(error.Path(), dir / name);
