@@ -155,6 +155,26 @@ std::string Lowered(std::string_view text) {
   return lowered;
 }
 
+// A name as Windows compares names, without regard to case: the capitals of the scripts notes
+// are written in (Latin, Greek, Cyrillic) folded to small letters, rarer ones kept as they are.
+std::u32string Folded(std::string_view text) {
+  std::u32string folded;
+  ForEachCharacter(text, [&folded](char32_t c, std::string_view) {
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+        (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F)) {
+      c += 0x20;
+    } else if (c >= 0x400 && c <= 0x40F) {
+      c += 0x50;
+    } else if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) {
+      c |= 1;
+    } else if (c >= 0x139 && c <= 0x148 && (c & 1) != 0) {
+      c += 1;
+    }
+    folded += c;
+  });
+  return folded;
+}
+
 bool IsReservedWindowsName(std::string_view base) {
   const std::string name = Lowered(base);
   if (name == "con" || name == "prn" || name == "aux" || name == "nul") return true;
@@ -357,13 +377,12 @@ std::string SafeFileName(std::string_view text, std::size_t limit) {
 std::vector<MarkdownFile> NotesMarkdown(const NotesRecords& records, bool skipTrash) {
   std::vector<MarkdownFile> files;
   MarkdownFolders folders(records);
-  // Names compare without ASCII case, as Windows compares them.
-  std::unordered_set<std::string> taken;
+  std::unordered_set<std::u32string> taken;
   ForEachKept(records, skipTrash, [&](const NoteRecord& note) {
     const std::string& folder = folders.Of(note.folder);
     const std::string prefix = folder.empty() ? "" : folder + "/";
     std::string name = SafeFileName(FirstLine(note.text));
-    for (int number = 2; !taken.insert(Lowered(prefix + name)).second; ++number) {
+    for (int number = 2; !taken.insert(Folded(prefix + name)).second; ++number) {
       const std::string suffix = " " + std::to_string(number);
       name = SafeFileName(FirstLine(note.text), 80 - suffix.size()) + suffix;
     }

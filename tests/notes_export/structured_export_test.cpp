@@ -208,6 +208,10 @@ TEST(StructuredExport, SafeFileNames) {
   EXPECT_EQ(SafeFileName("com1.txt"), "com1_.txt");
   EXPECT_EQ(SafeFileName("Aux"), "Aux_");
   EXPECT_EQ(SafeFileName(std::string(30, 'x') + "Жизнь🎉", 32), std::string(30, 'x') + "Жи");
+  // Windows takes names that differ only in case for one name, in every script notes use.
+  const auto files = NotesMarkdown(ReadNotesRecords("#NOTE\n\tNAME=Ёж\n#NOTE\n\tNAME=ёЖ\n"), false);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[1].path, "ёЖ 2.md");
 }
 
 // The trash left out of the text export is cut before the conversion, at the records it cuts.
