@@ -151,9 +151,6 @@ bool OneLine(const std::string& text) {
 
 const std::string kGoldenFolder = BRACKWATER_TEST_DATA;
 
-// The header's moment for SOURCE_DATE_EPOCH=97445 as the C locale writes it.
-constexpr std::string_view kMomentInC = "01/02/70 \xD0\xB2 03:04:05";
-
 // A name given in UTF-8, which Windows would read in its ANSI code page.
 std::filesystem::path Name(const std::string& name) {
 #ifdef _WIN32
@@ -209,6 +206,7 @@ TEST(ExportCommand, WritesWhereAskedAndSaysSo) {
 #ifdef _WIN32
   // The golden export is the C locale's: its date, and UTF-8 as the code page. An ANSI code
   // page cannot hold all of its text, which then comes in UTF-8 marked as such.
+  constexpr std::string_view kMomentInC = "01/02/70 \xD0\xB2 03:04:05";
   const DateTimeText moment = FormatDateTime(97445, TimeZone::kUtc).value();
   expected.replace(expected.find(kMomentInC), kMomentInC.size(),
                    Utf16ToUtf8(moment.date + u" в " + moment.time));
