@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,14 @@
 #include <vector>
 
 namespace brackwater::testing {
+
+// A reason for a failed file operation as the system words it, in the user's language: only
+// its form is known beforehand.
+inline void ExpectSystemReason(const std::string& reason) {
+  EXPECT_FALSE(reason.empty() || reason.back() == '.' || reason.back() == '\n' ||
+               reason.starts_with("Windows error"))
+      << reason;
+}
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {

@@ -7,17 +7,9 @@
 namespace brackwater {
 namespace {
 
+using testing::ExpectSystemReason;
 using testing::TempDir;
 using testing::WriteBytes;
-
-#ifdef _WIN32
-// The system's own words, in the user's language: only their form is known beforehand.
-void ExpectSystemReason(const std::string& reason) {
-  EXPECT_FALSE(reason.empty() || reason.back() == '.' || reason.back() == '\n' ||
-               reason.starts_with("Windows error"))
-      << reason;
-}
-#endif
 
 TEST(ReadWholeFile, ReadsEveryByteOrNamesTheFileAndReason) {
   TempDir dir;

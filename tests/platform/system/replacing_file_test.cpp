@@ -26,18 +26,12 @@
 namespace brackwater {
 namespace {
 
+using testing::ExpectSystemReason;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-#ifdef _WIN32
-// The system's own words, in the user's language: only their form is known beforehand.
-void ExpectSystemReason(const std::string& reason) {
-  EXPECT_FALSE(reason.empty() || reason.back() == '.' || reason.back() == '\n' ||
-               reason.starts_with("Windows error"))
-      << reason;
-}
-#else
+#ifndef _WIN32
 mode_t ModeOf(const std::filesystem::path& path) {
   struct stat info {};
   ::stat(path.c_str(), &info);
