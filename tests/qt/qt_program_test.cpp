@@ -1,123 +1,152 @@
-#include "tests/qt/qt_program.h"
+// The main window as the program builds and runs it on Qt, from the program's own resources, and
+// the built programs themselves.
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 
+#include "notes_export/window/window_builder.h"
+#include "platform/gui/failure_report.h"
+#include "platform/qt/qt_file_picker.h"
+#include "platform/qt/qt_window_host.h"
+#include "platform/system/files.h"
+#include "tests/support/qt_modal_script.h"
 #include "tests/support/scripted_picker.h"
+#include "tests/support/temp_dir.h"
 
 namespace brackwater {
 namespace {
 
-MainServices FixedServices() {
-  return {[] {
-            return DateTimeText{u"06.12.2026", u"20:05:04"};
-          },
-          [] { return u"/nowhere"; }, [](const std::u16string&) { return false; }, "UTF-8"};
-}
+QString Text(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+struct QtProgram {
+  explicit QtProgram(FilePicker& picker)
+      : window(ParseDesignData(QtResourceBytes(":/main_window.design")), host, picker,
+               SystemServices()) {
+    host.Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&host.Window()));
+  }
+  // A left click in the middle of a button, with the pointer there as a user's would be: the
+  // button asks where the pointer is when it is released.
+  void Click(std::u16string_view button) {
+    QWidget& widget = host.ControlWidget(button);
+    QCursor::setPos(widget.mapToGlobal(widget.rect().center()));
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
+  }
+
+  QtWindowHost host{
+      {QPixmap(":/background.gif"), QIcon(":/brackwater-32.png"), QPixmap(":/dialog_control.ico")}};
+  MainWindow window;
+};
 
 TEST(Program, TheWindowIsAsDesigned) {
   testing::ScriptedPicker picker;
-  testing::QtProgram program(picker, FixedServices());
+  QtProgram program(picker);
   QtWindowHost& host = program.host;
   QtWindow& window = host.Window();
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
   EXPECT_EQ(window.windowTitle(), "Brackwater");
   EXPECT_EQ(window.size(), QSize(324, 146));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
-  EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_FALSE(window.windowIcon().isNull());
-  const QImage shown = window.grab().toImage();
-  // The background shows through the transparent labels: white at the top-left corner.
-  EXPECT_EQ(shown.pixelColor(1, 1), QColor(255, 255, 255));
-
-  // Each instruction shows whole within its designed width, and the background's red emblem
-  // keeps clear of the place it is designed for, with a margin of 20 pixels.
-  const struct {
-    const char16_t* name;
-    QString text;
-    QRect designed;
-  } instructions[] = {
-      {u"Label2", "Step 1. Find and open file \"notes.adr\"", {8, 12, 178, 13}},
-      {u"Label3", "Step 2. Press \"Save\"", {8, 32, 101, 13}},
-      {u"Label4", "Step 3. Enjoy!", {8, 52, 66, 13}},
-  };
-  for (const auto& row : instructions) {
-    const QtLabel& label = host.Label(row.name);
-    SCOPED_TRACE(row.text.toStdString());
-    EXPECT_EQ(label.text(), row.text);
-    EXPECT_EQ(label.pos(), row.designed.topLeft());
-    EXPECT_LE(label.width(), row.designed.width());
-    EXPECT_FALSE(label.autoFillBackground());
-    const QRect clear = row.designed.adjusted(0, 0, 20, 4);
-    for (int y = clear.top(); y <= clear.bottom(); ++y) {
-      for (int x = clear.left(); x <= clear.right(); ++x) {
-        const QColor pixel = shown.pixelColor(x, y);
-        ASSERT_LT(pixel.red() - pixel.green(), 32) << x << ", " << y;
-      }
-    }
-  }
-  // So does the status line's credit, on its grey line.
-  const QLabel& status = host.Label(u"Label1");
-  EXPECT_TRUE(status.text().contains("Version 1.0"));
-  EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());
-  EXPECT_EQ(status.geometry(), QRect(0, 128, 323, 17));
-  EXPECT_TRUE(status.autoFillBackground());
-  EXPECT_EQ(status.palette().color(QPalette::Window), QColor(192, 192, 192));
-
-  const struct {
-    const char16_t* name;
-    QRect place;
-    std::u16string caption;
-    bool enabled;
-  } buttons[] = {{u"Command1", {8, 76, 153, 41}, u"Open", true},
-                 {u"Command2", {164, 76, 153, 41}, u"Save", false}};
-  for (const auto& row : buttons) {
-    EXPECT_EQ(host.ControlWidget(row.name).geometry(), row.place);
-    EXPECT_EQ(host.ControlWidget(row.name).Caption(), row.caption);
-    EXPECT_EQ(host.ControlWidget(row.name).isEnabled(), row.enabled);
+  EXPECT_FALSE(window.windowFlags() &
+               (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  // Each instruction shows whole within its designed width.
+  for (const auto& [name, width] : {std::pair{u"Label2", 178}, {u"Label3", 101}, {u"Label4", 66}}) {
+    EXPECT_LE(host.Label(name).width(), width);
   }
   // The dialog control lies outside the client area, its picture its whole face.
-  auto* dialogFace = window.findChild<QWidget*>("CD");
-  ASSERT_NE(dialogFace, nullptr);
-  EXPECT_EQ(dialogFace->geometry(), QRect(348, 120, 36, 36));
-  EXPECT_EQ(dialogFace->grab().toImage().pixelColor(16, 16),
-            QPixmap(":/dialog_control.ico").toImage().pixelColor(16, 16));
-
-  // Tab order by tab index, whatever order the blocks stand in: Command1 then Command2.
-  const auto nextTakingFocus = [](QWidget* widget) {
-    do widget = widget->nextInFocusChain();
-    while (widget->focusPolicy() == Qt::NoFocus);
-    return widget;
-  };
-  EXPECT_EQ(nextTakingFocus(&window), &host.ControlWidget(u"Command1"));
-  EXPECT_EQ(nextTakingFocus(&host.ControlWidget(u"Command1")), &host.ControlWidget(u"Command2"));
+  EXPECT_EQ(window.findChild<QWidget*>("CD")->geometry(), QRect(348, 120, 36, 36));
+  // The focus starts at Command1 and goes on to Command2.
+  QWidget* next = &window;
+  for (const char16_t* button : {u"Command1", u"Command2"}) {
+    do next = next->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus);
+    EXPECT_EQ(next, &host.ControlWidget(button));
+  }
 }
 
-TEST(Program, AStatusTooLongForItsLineIsShortenedInTheMiddle) {
+TEST(Program, AFailureInAStepIsReportedInAMessageBoxAndTheProgramGoesOn) {
   testing::ScriptedPicker picker;
-  testing::QtProgram program(picker, FixedServices());
-  QtLabel& status = program.host.Label(u"Label1");
-  const QString path =
-      "/home/someone/with/a/very/long/path/to/the/browser/profile/folder/where/"
-      "the/notes/are/kept/notes.adr";
-  program.host.SetLabelText(u"Label1", path.toStdU16String());
-  EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());
-  EXPECT_TRUE(status.text().startsWith("/home/")) << status.text().toStdString();
-  EXPECT_TRUE(status.text().endsWith(QString::fromUtf16(u"\u2026/notes.adr")))
-      << status.text().toStdString();
-  // The whole text is there to see on demand.
-  EXPECT_EQ(status.toolTip(), path);
-  EXPECT_EQ(status.accessibleDescription(), path);
+  picker.fails = true;
+  QtProgram program(picker);
+  // As the program reports failures.
+  SetFailureReport<QWidget*>([](QWidget* owner, const std::exception& error) {
+    ShowQtMessage(owner->window(), FailureMessage(error.what()), u"Brackwater",
+                  MessageIcon::kWarning);
+  });
+  const auto shown = [&](QMessageBox& box) {
+    EXPECT_EQ(box.parentWidget(), &program.host.Window());
+    EXPECT_EQ(box.text().toStdU16String(), FailureMessage("the dialog could not be shown"));
+    EXPECT_EQ(box.icon(), QMessageBox::Warning);
+    box.accept();
+  };
+  // Had the failure unwound through Qt's event dispatch, the test program would end here.
+  testing::ModalScript().Then<QMessageBox>(shown).Then<QMessageBox>(shown).Run([&] {
+    program.Click(u"Command1");
+    program.host.ControlWidget(u"Command1").Press();
+  });
+  SetFailureReport<QWidget*>(nullptr);
+}
 
-  // A text that fits is shown as it is, with nothing more to tell.
-  program.host.SetLabelText(u"Label1", u"File saved");
-  EXPECT_EQ(status.text(), "File saved");
-  EXPECT_EQ(status.toolTip(), "");
-  EXPECT_EQ(status.accessibleDescription(), "");
+// Closing the window ends the program in every state, a dialog open or not. Were the dialog's
+// loop to go on, the test ends the program with a failure.
+TEST(Program, ClosingTheWindowDuringADialogEndsTheProgram) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "notes.adr", "#NOTE\r\n\tNAME=note\r\n\tURL=http://example.org/\r\n");
+  for (const bool inMessageBox : {false, true}) {
+    SCOPED_TRACE(inMessageBox ? "the message box" : "the open dialog");
+    QtFilePicker qtPicker;
+    testing::ScriptedPicker scripted;
+    scripted.answers = {PathToText(dir / "notes.adr"), std::nullopt};
+    QtProgram program(inMessageBox ? static_cast<FilePicker&>(scripted) : qtPicker);
+    QtWindow& window = program.host.Window();
+    qtPicker.SetOwner(window.Handle(), &window);
+    if (inMessageBox) program.Click(u"Command1");
+    testing::ModalScript script;
+    script.Then<QWidget>([&](QWidget& dialog) {
+      // The box that ends a save is an information.
+      if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+      }
+      window.close();
+      // The quit that closing the last window posts closes the dialog as well.
+      QCoreApplication::sendPostedEvents(qApp, QEvent::Quit);
+      if (dialog.isVisible()) QApplication::exit(1);
+    });
+    QTimer::singleShot(0, &window, [&] {
+      script.Run([&] { program.Click(inMessageBox ? u"Command2" : u"Command1"); });
+    });
+    EXPECT_EQ(QApplication::exec(), 0);
+  }
+}
+
+// The programs as built, run under the offscreen platform: each writes its image in the size that
+// the window's design data or the requested size give.
+TEST(Programs, WriteTheirImagesInTheirSizes) {
+  testing::TempDir dir;
+  const QString image = Text(dir / "image.png");
+  const struct {
+    const char* program;
+    QStringList arguments;
+    QSize size;
+  } rows[] = {
+      {BRACKWATER_PROGRAM, {"--screenshot", image}, QSize(324, 146)},
+      {XPB_RENDER_PROGRAM,
+       {"--size", "90x31", "--caption", "&Open", "--state", "focus-hover", "--picture",
+        BRACKWATER_RESOURCES "/brackwater.ico", "--palette", "desktop", "-o", image},
+       QSize(90, 31)},
+  };
+  // The offscreen platform of the tests goes with their environment.
+  for (const auto& row : rows) {
+    QProcess process;
+    process.start(row.program, row.arguments);
+    ASSERT_TRUE(process.waitForFinished()) << row.program;
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QImage(image).size(), row.size) << row.program;
+  }
 }
 
 }  // namespace
