@@ -11,9 +11,9 @@ WIN64_DIR ?= build-win64
 FUZZ_SECONDS ?= 20
 
 # fonts-dejavu-extra: the condensed face that the window takes where the desktop's font would
-# not fit its labels.
+# not fit its labels. locales: the sources from which the tests make the locales they run in.
 PACKAGES := cmake ninja-build g++ make googletest libgtest-dev libgmock-dev qt6-base-dev \
-  fonts-dejavu-extra
+  fonts-dejavu-extra locales
 CLANG_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := libbenchmark-dev hyperfine time
 COVERAGE_PACKAGES := gcovr
