@@ -59,6 +59,7 @@ TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
                     dc.Line(1, 5, 2, -3, kRed);
                     dc.Box(INT_MIN, 2, INT_MAX, INT_MAX, kBlue);
                     dc.FrameRect({-1, -1, 1, 99}, kBlue);
+                    dc.Line(-200000000, 0, 200000000, 1, kRed);
                   }),
             (Map{"b.#b", "bb#b", "bbbb"}));
   // Disabled: ink embossed, highlight right and down, shadow in place; clipped. Ink: black,
