@@ -27,7 +27,7 @@ WINE_PACKAGES := wine64 fonts-wine xvfb xauth
 .PHONY: run test build configure deps deps-clang deps-bench deps-deb deps-windows deps-wine \
   deps-coverage coverage sanitize fuzz bench format screenshot deb windows windows-test \
   deps-package-check deps-resources package-check resources windows-installer-test \
-  windows-screenshot
+  windows-screenshot reference-images
 
 # Asks dpkg which of the packages are missing, and calls apt-get only for those: on a machine
 # that has them all this is a quick check and nothing more.
@@ -168,6 +168,15 @@ windows-screenshot: windows deps-wine deps-resources
 # on the example, a silent uninstall that leaves nothing behind.
 windows-installer-test: windows deps-wine
 	tools/check-windows-installer $(WIN64_DIR)
+
+# Rewrites the button's reference sheets, tests/data/xp_button/*.ppm, from what it paints now
+# (the painting test run with BRACKWATER_UPDATE_IMAGES=1). Look at every sheet before committing
+# it, for instance as a PNG: python3 -c "from PIL import Image;
+# Image.open('tests/data/xp_button/xp.ppm').save('/tmp/xp.png')".
+reference-images: configure
+	cmake --build $(BUILD_DIR) --target xp_button_tests
+	BRACKWATER_UPDATE_IMAGES=1 $(BUILD_DIR)/bin/xp_button_tests \
+	  --gtest_filter=XpBPaint.EachStyleContentAndStatePaintsItsReferenceSheet
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
