@@ -1,239 +1,103 @@
 #include "tests/notes_export/oracle.h"
 
-#include <cstddef>
 #include <vector>
 
 namespace brackwater::oracle {
 namespace {
 
-constexpr std::u16string_view kCrLf = u"\r\n";
-constexpr std::u16string_view kLinkLabel = u"Линк: ";
-constexpr char16_t kReplacement = u'\uFFFD';
+constexpr std::size_t npos = std::u16string::npos;
 
-// Text helpers with 1-based positions. Each one is the plainest loop that does the job, so that
-// none of them can hide a fault of its own.
-
-// The position of the first occurrence of `what` in `text`, or 0 when there is none.
-std::size_t InStr(std::u16string_view text, std::u16string_view what) {
-  for (std::size_t start = 1; start + what.size() <= text.size() + 1; ++start) {
-    bool match = true;
-    for (std::size_t k = 0; k < what.size(); ++k) {
-      if (text[start - 1 + k] != what[k]) {
-        match = false;
-        break;
-      }
-    }
-    if (match) return start;
-  }
-  return 0;
+// One note's block in the export.
+std::u16string Block(std::u16string_view text, std::u16string_view address) {
+  return std::u16string(text) + u"\r\nЛинк: " + std::u16string(address) + std::u16string(52, u'-') +
+         u"\r\n";
 }
 
-// The characters from position `from` to the end; empty when `from` is past the end.
-std::u16string Mid(std::u16string_view text, std::size_t from) {
-  std::u16string result;
-  for (std::size_t position = from; position <= text.size(); ++position) {
-    result += text[position - 1];
-  }
-  return result;
-}
-
-// The first `count` characters.
-std::u16string Left(std::u16string_view text, std::size_t count) {
-  std::u16string result;
-  for (std::size_t position = 1; position <= count && position <= text.size(); ++position) {
-    result += text[position - 1];
-  }
-  return result;
+// The address runs to the end of its line and keeps the CR of its line end; one that ends the
+// text is read as if the text ended with CR LF.
+std::u16string Address(std::u16string_view rest) {
+  return std::u16string(rest.substr(0, rest.find(u"\r\n"))) + u"\r";
 }
 
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-void AppendCodePoint(char32_t codePoint, std::u16string& text) {
-  if (codePoint < 0x10000) {
-    text += static_cast<char16_t>(codePoint);
-    return;
-  }
-  const char32_t offset = codePoint - 0x10000;
-  text += static_cast<char16_t>(0xD800 + (offset >> 10));
-  text += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
-}
-
-// Every line end becomes CR LF: an LF that does not follow a CR, and a CR that no LF follows.
-std::u16string LineEndsAsCrLf(std::u16string_view text) {
-  std::u16string result;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
-    result += text[i];
-    if (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) result += u'\n';
-  }
-  return result;
-}
-
-// Cuts the text before every line that begins with "#". Lines end with CR LF.
-std::vector<std::u16string> CutIntoPieces(std::u16string_view text) {
-  std::vector<std::u16string> pieces(1);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool lineStart = i >= 2 && text[i - 2] == u'\r' && text[i - 1] == u'\n';
-    if (lineStart && text[i] == u'#') pieces.emplace_back();
-    pieces.back() += text[i];
-  }
-  return pieces;
-}
-
-// The address with the CR of its line end: the first c characters, c being the position of
-// CR LF. An address that ends the text without a line end is read as if the text ended with
-// CR LF.
-std::u16string AddressSlice(std::u16string_view workText) {
-  const std::size_t c = InStr(workText, kCrLf);
-  if (c == 0) return std::u16string(workText) + u"\r";
-  return Left(workText, c);
-}
-
-// One note's block in the export.
-std::u16string NoteBlock(std::u16string_view noteText, std::u16string_view addressSlice) {
-  std::u16string block(noteText);
-  block += kCrLf;
-  block += kLinkLabel;
-  block += addressSlice;
-  block += std::u16string(52, u'-');
-  block += kCrLf;
-  return block;
-}
-
-// A note's text: the first u - 2 characters, the one at position u - 1, just before "URL=", being
-// dropped. It is a whole character: a low surrogate after a high one takes the high one with it.
-std::u16string TextBeforeUrl(std::u16string_view workText, std::size_t u) {
-  if (u <= 1) return u"";
-  if (u >= 3 && IsHigh(workText[u - 3]) && IsLow(workText[u - 2])) return Left(workText, u - 3);
-  return Left(workText, u - 2);
-}
-
-// The notes of one piece, a record of the file: each "NAME=" begins one; without any, the first
-// "URL=" makes a note with empty text.
-void ExtractPiece(std::u16string workText, std::u16string& notesPart) {
-  if (InStr(workText, u"NAME=") == 0) {
-    const std::size_t u = InStr(workText, u"URL=");
-    if (u != 0) notesPart += NoteBlock(u"", AddressSlice(Mid(workText, u + 4)));
-    return;
-  }
-  while (InStr(workText, u"NAME=") != 0) {
-    const std::size_t n = InStr(workText, u"NAME=");
-    workText = Mid(workText, n + 5);
-    const std::size_t u = InStr(workText, u"URL=");
-    if (u == 0) {
+// The notes of one record: each "NAME=" begins one. A record without any gives one note of
+// empty text for its first "URL=", as if the name's marker stood right before it.
+void ExtractRecord(std::u16string work, std::u16string& notes) {
+  const std::size_t url = work.find(u"URL=");
+  if (work.find(u"NAME=") == npos && url != npos) work = u"NAME=" + work.substr(url);
+  for (std::size_t n; (n = work.find(u"NAME=")) != npos;) {
+    work = work.substr(n + 5);
+    const std::size_t u = work.find(u"URL=");
+    if (u == npos) {
       // No address follows: the note is the rest of its line, line end included.
-      const std::size_t c = InStr(workText, kCrLf);
-      const std::u16string noteText = c == 0 ? workText : Left(workText, c + 1);
-      workText = c == 0 ? u"" : Mid(workText, c + 2);
-      notesPart += NoteBlock(noteText, u"");
+      const std::size_t c = work.find(u"\r\n");
+      notes += Block(work.substr(0, c == npos ? c : c + 2), u"");
+      work = c == npos ? u"" : work.substr(c + 2);
       continue;
     }
-    const std::u16string noteText = TextBeforeUrl(workText, u);
-    workText = Mid(workText, u + 4);
-    // workText keeps the address: the next "NAME=" is searched from its first character.
-    notesPart += NoteBlock(noteText, AddressSlice(workText));
+    // The one character before "URL=" is dropped: both halves of a surrogate pair.
+    const bool pair = u >= 2 && IsHigh(work[u - 2]) && IsLow(work[u - 1]);
+    notes += Block(work.substr(0, u == 0 ? 0 : u - (pair ? 2 : 1)), Address(work.substr(u + 4)));
+    // The address stays: the next "NAME=" is searched from its first character.
+    work = work.substr(u + 4);
   }
-}
-
-// After extraction, each pair U+0002 U+0002 becomes CR LF, left to right, pairs not overlapping.
-std::u16string ReplaceLineBreakPairs(std::u16string_view text) {
-  std::u16string result;
-  std::size_t position = 1;
-  while (position <= text.size()) {
-    if (text[position - 1] == u'\x02' && position < text.size() && text[position] == u'\x02') {
-      result += kCrLf;
-      position += 2;
-    } else {
-      result += text[position - 1];
-      position += 1;
-    }
-  }
-  return result;
 }
 
 }  // namespace
 
 std::u16string DecodeUtf8(std::string_view bytes) {
   std::u16string text;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned lead = static_cast<unsigned char>(bytes[i]);
-    if (lead <= 0x7F) {
-      text += static_cast<char16_t>(lead);
-      ++i;
-      continue;
-    }
-    // The number of bytes that follow the lead byte, and the range allowed for the first of
-    // them (the later ones are always 80..BF).
-    int following = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    char32_t codePoint = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      following = 1;
-      codePoint = lead & 0x1F;
-    } else if (lead == 0xE0) {
-      following = 2;
-      low = 0xA0;
-      codePoint = lead & 0x0F;
-    } else if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) {
-      following = 2;
-      codePoint = lead & 0x0F;
-    } else if (lead == 0xED) {
-      following = 2;
-      high = 0x9F;
-      codePoint = lead & 0x0F;
-    } else if (lead == 0xF0) {
-      following = 3;
-      low = 0x90;
-      codePoint = lead & 0x07;
-    } else if (lead >= 0xF1 && lead <= 0xF3) {
-      following = 3;
-      codePoint = lead & 0x07;
-    } else if (lead == 0xF4) {
-      following = 3;
-      high = 0x8F;
-      codePoint = lead & 0x07;
-    } else {
-      // 80..C1 and F5..FF never begin a character.
-      text += kReplacement;
-      ++i;
-      continue;
-    }
-    ++i;
-    bool complete = true;
-    for (int k = 0; k < following; ++k) {
-      if (i == bytes.size()) {
-        complete = false;
-        break;
-      }
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned lead = static_cast<unsigned char>(bytes[i++]);
+    // How many bytes follow the lead byte (-1: it begins nothing), and the range of the first of
+    // them; the later ones are 80..BF.
+    int following = lead < 0xC2 || lead > 0xF4 ? -1 : 1 + (lead >= 0xE0) + (lead >= 0xF0);
+    if (lead < 0x80) following = 0;
+    const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    char32_t code = following <= 0 ? lead : lead & (0x3F >> following);
+    int k = 0;
+    for (; k < following && i < bytes.size(); ++k, ++i) {
       const unsigned byte = static_cast<unsigned char>(bytes[i]);
-      if (byte < low || byte > high) {
-        // The byte that does not fit is not part of the ill-formed sequence: it is read anew.
-        complete = false;
-        break;
-      }
-      codePoint = (codePoint << 6) | (byte & 0x3F);
-      low = 0x80;
-      high = 0xBF;
-      ++i;
+      // A byte that does not fit ends the ill-formed sequence and is read anew.
+      if (byte < (k == 0 ? low : 0x80) || byte > (k == 0 ? high : 0xBF)) break;
+      code = code << 6 | (byte & 0x3F);
     }
-    if (complete) {
-      AppendCodePoint(codePoint, text);
-    } else {
-      text += kReplacement;
+    if (k != following) code = 0xFFFD;
+    if (code >= 0x10000) {
+      text += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      code = 0xDC00 + (code & 0x3FF);
     }
+    text += static_cast<char16_t>(code);
   }
   return text;
 }
 
 std::u16string ExtractNotes(std::u16string_view workText) {
-  std::u16string notesPart;
-  for (const std::u16string& piece : CutIntoPieces(LineEndsAsCrLf(workText))) {
-    ExtractPiece(piece, notesPart);
+  // Every line end becomes CR LF (an LF after no CR, a CR before no LF), and the text is cut
+  // before every line that begins with "#".
+  std::vector<std::u16string> records(1);
+  for (std::size_t i = 0; i < workText.size(); ++i) {
+    const char16_t c = workText[i];
+    const char16_t before = i > 0 ? workText[i - 1] : u'\0';
+    const char16_t after = i + 1 < workText.size() ? workText[i + 1] : u'\0';
+    if (c == u'#' && records.back().ends_with(u'\n')) records.emplace_back();
+    if (c == u'\n' && before != u'\r') records.back() += u'\r';
+    records.back() += c;
+    if (c == u'\r' && after != u'\n') records.back() += u'\n';
   }
-  return ReplaceLineBreakPairs(notesPart);
+  std::u16string notes;
+  for (const std::u16string& record : records) ExtractRecord(record, notes);
+  // Each pair U+0002 U+0002 becomes CR LF, left to right, pairs not overlapping.
+  std::u16string result;
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    const bool pair = notes[i] == u'\x02' && i + 1 < notes.size() && notes[i + 1] == u'\x02';
+    result += pair ? u"\r\n" : notes.substr(i, 1);
+    i += pair ? 1 : 0;
+  }
+  return result;
 }
 
 std::optional<std::u16string> ExportNotesText(std::string_view notesBytes,
@@ -241,22 +105,10 @@ std::optional<std::u16string> ExportNotesText(std::string_view notesBytes,
                                               std::u16string_view dateText,
                                               std::u16string_view timeText) {
   if (notesBytes.empty()) return std::nullopt;
-  std::size_t decodingStart = 0;
-  if (notesBytes.size() >= 3 && notesBytes[0] == '\xEF' && notesBytes[1] == '\xBB' &&
-      notesBytes[2] == '\xBF') {
-    decodingStart = 3;
-  }
-  std::u16string exportText = u"Экспорт заметок из Опера (";
-  exportText += inputPath;
-  exportText += u"). Файл создан: ";
-  exportText += dateText;
-  exportText += u" в ";
-  exportText += timeText;
-  exportText += kCrLf;
-  exportText += u"=====";
-  exportText += kCrLf;
-  exportText += ExtractNotes(DecodeUtf8(notesBytes.substr(decodingStart)));
-  return exportText;
+  const bool mark = notesBytes.size() >= 3 && notesBytes.substr(0, 3) == "\xEF\xBB\xBF";
+  return u"Экспорт заметок из Опера (" + std::u16string(inputPath) + u"). Файл создан: " +
+         std::u16string(dateText) + u" в " + std::u16string(timeText) + u"\r\n=====\r\n" +
+         ExtractNotes(DecodeUtf8(notesBytes.substr(mark ? 3 : 0)));
 }
 
 }  // namespace brackwater::oracle

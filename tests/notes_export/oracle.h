@@ -1,8 +1,7 @@
 #pragma once
 
 // A slow, step-by-step statement of the notes conversion, written for clarity alone. The fast
-// conversion is checked against it, so it shares no code with it: it has its own UTF-8 decoder
-// and works with 1-based positions and copies, the way the extraction is usually told.
+// conversion is checked against it, so it shares no code with it, not even a UTF-8 decoder.
 
 #include <optional>
 #include <string>
