@@ -101,6 +101,9 @@ TEST(QtControlHost, MouseButtonsMovesAndModifierKeysArriveAsTheirMasks) {
             (Log{"MouseDown 1 0 5 6", "MouseUp 1 0 5 6", "MouseDown 2 1 5 6", "MouseUp 2 1 5 6",
                  "MouseDown 4 6 5 6", "MouseUp 4 6 5 6", "MouseMove 0 0 10 12",
                  "MouseDown 1 0 10 12", "MouseMove 1 0 20 12", "MouseUp 1 0 20 12"}));
+  // Held on, the capture would keep the pointer from the very dialog that a click opened.
+  c.first->SetCapture();
+  c.WhileModalDialogOpen([] { EXPECT_EQ(QWidget::mouseGrabber(), nullptr); });
   // The pointer is over the control that is where it is.
   QCursor::setPos(c.second->mapToGlobal(QPoint(40, 15)));
   EXPECT_EQ(c.first->WindowUnderPointer(), c.second->WindowHandle());

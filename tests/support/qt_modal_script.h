@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace brackwater::testing {
@@ -32,26 +31,26 @@ class ModalScript : public QObject {
   // Runs `action`, answering the modal windows it opens, inside every event loop that runs;
   // every step must have had its turn by the end.
   void Run(const std::function<void()>& action) {
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [this] { Poll(); });
-    poll.start(0);
+    Poll();
     action();
     EXPECT_EQ(next_, steps_.size()) << "modal windows that did not open";
   }
 
  private:
   void Poll() {
+    // Again at once, on a timer of its own, so that a loop that a step starts is watched too.
+    QTimer::singleShot(0, this, [this] { Poll(); });
     const QPointer<QWidget> modal = QApplication::activeModalWidget();
     if (modal.isNull() || answered_.contains(modal)) return;
     answered_.append(modal);
-    const std::string title = modal->windowTitle().toStdString();
     const std::size_t step = next_++;
     if (step >= steps_.size() || !steps_[step](*modal)) {
-      ADD_FAILURE() << "an unexpected modal window: " << title;
+      ADD_FAILURE() << "an unexpected modal window: " << modal->windowTitle().toStdString();
     } else if (!modal.isNull() && modal->isVisible()) {
-      ADD_FAILURE() << "the modal window is still open: " << title;
+      ADD_FAILURE() << "the modal window is still open: " << modal->windowTitle().toStdString();
     }
-    if (!modal.isNull()) modal->close();
+    // Hidden, a dialog leaves its loop whatever buttons it has.
+    if (!modal.isNull()) modal->hide();
   }
 
   std::vector<std::function<bool(QWidget&)>> steps_;
