@@ -55,9 +55,8 @@ TEST(CommonDialogFile, ReturnsThePathAndOneNulOrNothing) {
 }
 
 TEST(CommonDialogFace, TakesImage1SizeWhateverItIsGiven) {
-  for (const CommonDialog::Size given : {CommonDialog::Size{2000, 100}, {0, 0}, {-15, 99999}}) {
+  for (const CommonDialog::Size given : {CommonDialog::Size{2000, 100}, {0, 0}, {-15, 99999}})
     EXPECT_EQ(CommonDialog::SizeAfterResize(given), (CommonDialog::Size{540, 540}));
-  }
 }
 
 }  // namespace

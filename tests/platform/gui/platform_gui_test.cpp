@@ -17,18 +17,18 @@ constexpr Rgb kRed = 0x0000FF;
 constexpr Rgb kBlue = 0xFF0000;
 
 // A white surface of w x h after `draw`, one character per pixel: '.' white (the highlight too),
-// '#' red, 'b' blue, 'f' the button face, 's' the shadow, '?' any other colour.
+// '#' red, 'b' blue, 'f' the button face, 's' the shadow, 'k' black, '?' any other colour.
 Map Drawn(int w, int h, const std::function<void(DeviceContext&)>& draw) {
   Image image(w, h, 0xFFFFFFFF);
   const ClassicColors colors;
   FixedTextEngine text;
   DeviceContext dc(image, colors, text);
   draw(dc);
-  const Rgb legend[] = {0xFFFFFF, kRed, kBlue, 0xC8D0D4, 0x808080};
+  const Rgb legend[] = {0xFFFFFF, kRed, kBlue, 0xC8D0D4, 0x808080, 0};
   Map drawn(static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      drawn[y] += ".#bfs?"[std::ranges::find(legend, dc.GetPixel(x, y)) - std::begin(legend)];
+      drawn[y] += ".#bfsk?"[std::ranges::find(legend, dc.GetPixel(x, y)) - std::begin(legend)];
     }
   }
   return drawn;
@@ -64,7 +64,7 @@ TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
             (Map{"b.#b", "bb#b", "bbbb"}));
   // Disabled: ink embossed, highlight right and down, shadow in place; clipped. Ink: black,
   // light grey, half-opaque near-white one step too dark. Not: white, nearly white, black too
-  // transparent.
+  // transparent. The same image as a picture, bottom right: what is not opaque is blended.
   Image ink(3, 2);
   ink.pixels = {0xFF000000, 0xFFFFFFFF, 0x7F000000, 0xFFC0C0C0, 0xFFF0F8F0, 0x80EFFFFF};
   EXPECT_EQ(Drawn(9, 4,
@@ -72,8 +72,9 @@ TEST(DeviceContext, EachCallDrawsItsPixelsAndClipsToTheImage) {
                     dc.FillRect({0, 0, 9, 4}, 0xC8D0D4);
                     dc.DrawDisabled(1, 1, ink);
                     dc.DrawDisabled(7, -1, ink);
+                    dc.DrawPicture(5, 2, 3, 2, ink, 3, 2);
                   }),
-            (Map{"fffffffs.", "fsffffff.", "fs.sfffff", "ff.f.ffff"}));
+            (Map{"fffffffs.", "fsffffff.", "fs.sfk.?f", "ff.f.???f"}));
 }
 
 TEST(ShortenToWidth, KeepsWhatFitsAndCutsTheMiddleOfWhatDoesNot) {
@@ -96,9 +97,8 @@ TEST(ShortenToWidth, KeepsWhatFitsAndCutsTheMiddleOfWhatDoesNot) {
       {u"ab\U0001F600cdef", 7, u"ab…def"},
       {u"abcd\U0001F600f", 5, u"abc…f"},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     EXPECT_EQ(ShortenToWidth(row.text, row.width, units), row.shown) << row.width;
-  }
 }
 
 TEST(FirstFontThatFits, TakesTheFirstFontInWhichEveryTextFits) {
