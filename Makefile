@@ -170,13 +170,17 @@ windows-installer-test: windows deps-wine
 	tools/check-windows-installer $(WIN64_DIR)
 
 # Rewrites the button's reference sheets, tests/data/xp_button/*.ppm, from what it paints now
-# (the painting test run with BRACKWATER_UPDATE_IMAGES=1). Look at every sheet before committing
-# it, for instance as a PNG: python3 -c "from PIL import Image;
-# Image.open('tests/data/xp_button/xp.ppm').save('/tmp/xp.png')".
-reference-images: configure
+# (the painting test run with BRACKWATER_UPDATE_IMAGES=1), with a PNG copy of each in
+# build/reference-images/ to look at before committing a changed sheet.
+reference-images: configure deps-resources
 	cmake --build $(BUILD_DIR) --target xp_button_tests
 	BRACKWATER_UPDATE_IMAGES=1 $(BUILD_DIR)/bin/xp_button_tests \
 	  --gtest_filter=XpBPaint.EachStyleContentAndStatePaintsItsReferenceSheet
+	mkdir -p $(BUILD_DIR)/reference-images
+	/usr/bin/python3 -c 'import sys, pathlib; from PIL import Image; \
+	  [Image.open(p).save(sys.argv[1] + "/" + pathlib.Path(p).stem + ".png") for p in sys.argv[2:]]' \
+	  $(BUILD_DIR)/reference-images tests/data/xp_button/*.ppm
+	@echo "Look at each changed sheet in $(BUILD_DIR)/reference-images/ before committing it."
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
