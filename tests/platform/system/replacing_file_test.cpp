@@ -128,10 +128,11 @@ TEST(ReplacingFile, WritesOnlyWhereTheUserMayAndNeverThroughSomeoneElsesLink) {
       {"own/pipe", "written", "own/precious.txt", "old"},
   };
   const mode_t mask = ::umask(022);
+  bool procHidden = true;
   for (const bool named : {false, true}) {
     // The credentials of this thread alone.
     std::thread([&] {
-      ASSERT_TRUE(!named || HideProc());
+      if (named && !(procHidden = HideProc())) return;
       ASSERT_TRUE(::syscall(SYS_setresgid, kUser, kUser, kUser) == 0 &&
                   ::syscall(SYS_setresuid, kUser, kUser, kUser) == 0);
       for (const auto& [destination, result, file, contents] : cases) {
@@ -151,6 +152,8 @@ TEST(ReplacingFile, WritesOnlyWhereTheUserMayAndNeverThroughSomeoneElsesLink) {
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
     EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
   }
+  // A container may refuse even root a mount of its own.
+  if (!procHidden) GTEST_SKIP() << "/proc could not be hidden: the named files were not tried";
 }
 
 // An export that a signal ends leaves no temporary file, though it has a name, which only the
